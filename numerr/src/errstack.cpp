@@ -78,6 +78,8 @@ std::string FillMessage(const std::string &message, const Fields &fields) {
             bool known = true;
             if (field == "I1")
                 out += std::to_string(fields.I1);
+            else if (field == "I2")
+                out += std::to_string(fields.I2);
             else if (field == "D1")
                 out += Real(fields.D1);
             else if (field == "D2")

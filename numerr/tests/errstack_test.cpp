@@ -47,13 +47,13 @@ TEST_F(ErrStackTest, FatalErrorPrintsTracebackAndFailsTheCall) {
 TEST_F(ErrStackTest, WarningsPrintWithoutFailingNotesStaySilent) {
     {
         Routine r("NUMDERIV");
-        Report(WARNING, 2, "BGSTEP = %(D1) and TOL = %(D2), KORDER = %(I1) %(L1) %(X9)",
-               {3, 0.1, 1e-300, 0, "text"});
+        Report(WARNING, 2, "BGSTEP = %(D1) and TOL = %(D2), KORDER = %(I1) %(L1) %(X9) %(I2)",
+               {3, 0.1, 1e-300, 0, "text", 12});
         Report(NOTE, 7, "quiet");
     }
     EXPECT_FALSE(CallFailed());
     EXPECT_EQ(printed, " *** WARNING ERROR 2 from NUMDERIV.  BGSTEP = 0.1 and TOL = 1e-300, "
-                       "KORDER = 3 text %(X9)\n");
+                       "KORDER = 3 text %(X9) 12\n");
     EXPECT_EQ(LastType(), NOTE);
     EXPECT_EQ(LastCode(), 7);
     SetPrinted(NOTE, true);

@@ -1,7 +1,7 @@
 // Error reporting of the numerical routines, compiled into each numerical library.
 // Routines push their name on entry and pop it on exit; a routine that meets bad
 // input or numerical trouble records a type, a code and a message whose fields
-// %(I1) %(D1) %(D2) %(D3) %(L1) are filled from the values given with it.
+// %(I1) %(I2) %(D1) %(D2) %(D3) %(L1) are filled from the values given with it.
 //
 // Types 3 to 5 (WARNING, FATAL, TERMINAL) are printed, to standard error unless a
 // sink is set; types 4 and 5 also mark the current call as failed, and the export
@@ -16,11 +16,13 @@ namespace numerr {
 
 enum ErrorType { NOTE = 1, ALERT = 2, WARNING = 3, FATAL = 4, TERMINAL = 5 };
 
-// Values that fill a message's fields.
+// Values that fill a message's fields. I2 comes last so that positional
+// initialisers written before it existed keep their meaning.
 struct Fields {
     int I1 = 0;
     double D1 = 0, D2 = 0, D3 = 0;
     std::string L1;
+    int I2 = 0;
 };
 
 // Pushes a routine name for the lifetime of the scope.
