@@ -53,14 +53,12 @@ void FillRecords(SurveyData &survey, size_t count, const int32_t *value1, const 
                  const int32_t *value3, const int32_t *value4, const uint32_t *tags) {
     const int32_t *values[4] = {value1, value2, value3, value4};
     for (size_t i = 0; i < survey.SlotCount(); ++i) {
-        auto record = std::make_unique<SurveyRecord>();
-        if (i < count) {
-            for (int k = 1; k <= kChannels; ++k)
-                for (int j = 0; j < 4; ++j)
-                    if (values[j]) record->SetValue(k, j + 1, values[j][i * kChannels + k - 1]);
-            if (tags) record->SetTag(tags[i]);
-        }
-        survey.StoreRecord(i, std::move(record));
+        SurveyRecord &record = survey.RecordAt(i);
+        if (i >= count) continue;
+        for (int k = 1; k <= kChannels; ++k)
+            for (int j = 0; j < 4; ++j)
+                if (values[j]) record.SetValue(k, j + 1, values[j][i * kChannels + k - 1]);
+        if (tags) record.SetTag(tags[i]);
     }
 }
 
@@ -118,10 +116,12 @@ int32_t KavFileLoadData(int32_t *value1, int32_t *value2, int32_t *value3, int32
     int32_t *values[4] = {value1, value2, value3, value4};
     for (size_t i = 0; i < survey->SlotCount(); ++i) {
         const SurveyRecord *record = survey->Slot(i);
-        for (int k = 1; k <= kChannels; ++k)
+        for (int k = 1; k <= kChannels; ++k) {
+            int32_t channel[4] = {0, 0, 0, 0};
+            if (record) record->ChannelValues(k, channel);
             for (int j = 0; j < 4; ++j)
-                if (values[j])
-                    values[j][i * kChannels + k - 1] = record ? record->Value(k, j + 1) : 0;
+                if (values[j]) values[j][i * kChannels + k - 1] = channel[j];
+        }
         if (tags) tags[i] = record ? record->GetTag() : 0;
     }
     if (survey == scattered) {

@@ -16,18 +16,24 @@ bool ReadBytes(std::FILE *file, void *buffer, size_t size) {
     return std::fread(buffer, 1, size, file) == size;
 }
 
-template <typename T> bool ReadLittle(std::FILE *file, T &value) {
-    unsigned char bytes[sizeof(T)];
-    if (!ReadBytes(file, bytes, sizeof bytes)) return false;
+template <typename T> T Little(const unsigned char *bytes) {
     uint64_t bits = 0;
     for (size_t i = sizeof(T); i-- > 0;)
         bits = (bits << 8) | bytes[i];
+    T value;
     if constexpr (sizeof(T) == 8) {
         std::memcpy(&value, &bits, 8);
     } else {
         const auto narrow = static_cast<std::make_unsigned_t<T>>(bits);
         std::memcpy(&value, &narrow, sizeof(T));
     }
+    return value;
+}
+
+template <typename T> bool ReadLittle(std::FILE *file, T &value) {
+    unsigned char bytes[sizeof(T)];
+    if (!ReadBytes(file, bytes, sizeof bytes)) return false;
+    value = Little<T>(bytes);
     return true;
 }
 
@@ -57,6 +63,23 @@ bool WriteShortString(std::FILE *file, const std::string &text) {
     return std::fwrite(field, 1, sizeof field, file) == sizeof field;
 }
 
+// Reads up to `count` entries of `entryBytes` in large blocks and hands each
+// complete one to `take(index, bytes)`; stops at the first entry the file ends
+// inside, so that entry and all later ones stay empty.
+template <typename Take>
+void ReadEntries(std::FILE *file, size_t count, size_t entryBytes, Take take) {
+    constexpr size_t kBlockEntries = 2048;
+    std::vector<unsigned char> block(kBlockEntries * entryBytes);
+    for (size_t first = 0; first < count;) {
+        const size_t wanted = std::min(kBlockEntries, count - first);
+        const size_t got = std::fread(block.data(), 1, wanted * entryBytes, file) / entryBytes;
+        for (size_t j = 0; j < got; ++j)
+            take(first + j, block.data() + j * entryBytes);
+        if (got < wanted) return;
+        first += got;
+    }
+}
+
 bool Seek(std::FILE *file, uint64_t offset) {
     return offset <= static_cast<uint64_t>(LONG_MAX) &&
            std::fseek(file, static_cast<long>(offset), SEEK_SET) == 0;
@@ -65,12 +88,6 @@ bool Seek(std::FILE *file, uint64_t offset) {
 } // namespace
 
 // ---- SurveyRecord
-
-bool SurveyRecord::ChannelAbsent(int channel) const {
-    if (channel < 1 || channel > kChannels) return true;
-    const int bit = channel - 1;
-    return bit < 8 ? (bytes_[168] & (1u << bit)) == 0 : (bytes_[169] & (1u << (bit - 8))) == 0;
-}
 
 bool SurveyRecord::Write(std::FILE *file) const {
     return std::fwrite(bytes_, 1, kRecordBytes, file) == kRecordBytes;
@@ -89,10 +106,10 @@ void SurveyRecord::CopyFrom(const unsigned char *raw) {
 }
 
 int32_t SurveyRecord::Value(int channel, int j) const {
-    if (ChannelAbsent(channel) || j < 1 || j > 4) return 0;
-    const unsigned char *p = bytes_ + 12 * (channel - 1) + 3 * (j - 1);
-    const uint32_t bits = (uint32_t{p[0]} << 16) | (uint32_t{p[1]} << 8) | p[2];
-    return static_cast<int32_t>(bits << 8) >> 8; // sign-extend bit 23
+    if (j < 1 || j > 4) return 0;
+    int32_t values[4];
+    ChannelValues(channel, values);
+    return values[j - 1];
 }
 
 void SurveyRecord::SetValue(int channel, int j, int32_t value) {
@@ -113,9 +130,15 @@ void SurveyRecord::SetValue(int channel, int j, int32_t value) {
 
 // ---- Surveys
 
-void SurveyData::StoreRecord(size_t i, std::unique_ptr<SurveyRecord> record) {
+void SurveyData::StoreRecord(size_t i, const SurveyRecord &record) {
     if (i >= slots_.size()) slots_.resize(i + 1);
-    slots_[i] = std::move(record);
+    slots_[i] = record;
+}
+
+SurveyRecord &SurveyData::RecordAt(size_t i) {
+    if (i >= slots_.size()) slots_.resize(i + 1);
+    if (!slots_[i]) slots_[i].emplace();
+    return *slots_[i];
 }
 
 void RegularSurvey::SetGeometry(const GridGeometry &geometry) {
@@ -232,16 +255,13 @@ bool SurveyFileFormat::ReadRegular(SurveyReceiver &receiver, std::FILE *file) {
     if (!CheckRecordCount(count, recordsOffset, kRecordBytes + 4)) return false;
 
     survey->SetStoredGeometry(geometry, static_cast<size_t>(count));
-    bool atEnd = !Seek(file, recordsOffset);
-    for (int64_t i = 0; i < count && !atEnd; ++i) {
-        auto record = std::make_unique<SurveyRecord>();
-        uint32_t tag = 0;
-        if (!record->Read(file) || !ReadLittle(file, tag)) {
-            atEnd = true; // this and every later record lie past the end: empty
-            break;
-        }
-        record->SetTag(tag);
-        survey->StoreRecord(static_cast<size_t>(i), std::move(record));
+    if (Seek(file, recordsOffset)) {
+        ReadEntries(file, static_cast<size_t>(count), kRecordBytes + 4,
+                    [&](size_t i, const unsigned char *entry) {
+                        SurveyRecord &record = survey->RecordAt(i);
+                        record.CopyFrom(entry);
+                        record.SetTag(Little<uint32_t>(entry + kRecordBytes));
+                    });
     }
     receiver.AcceptRegular(std::move(survey));
     return true;
@@ -260,19 +280,16 @@ bool SurveyFileFormat::ReadScattered(SurveyReceiver &receiver, std::FILE *file) 
     if (!CheckRecordCount(count, recordsOffset, recordBytes)) return false;
 
     survey->ResizeSlots(static_cast<size_t>(count));
-    bool atEnd = !Seek(file, recordsOffset);
-    for (int32_t i = 0; i < count && !atEnd; ++i) {
-        auto record = std::make_unique<SurveyRecord>();
-        uint32_t tag = 0;
-        double coord1 = 0, coord2 = 0;
-        if (!record->Read(file) || !ReadLittle(file, tag) ||
-            (withCoordinates && (!ReadLittle(file, coord2) || !ReadLittle(file, coord1)))) {
-            atEnd = true;
-            break;
-        }
-        record->SetTag(tag);
-        survey->StoreRecord(static_cast<size_t>(i), std::move(record));
-        survey->StoreCoordinates(static_cast<size_t>(i), coord1, coord2);
+    if (Seek(file, recordsOffset)) {
+        ReadEntries(file, static_cast<size_t>(count), recordBytes,
+                    [&](size_t i, const unsigned char *entry) {
+                        SurveyRecord &record = survey->RecordAt(i);
+                        record.CopyFrom(entry);
+                        record.SetTag(Little<uint32_t>(entry + kRecordBytes));
+                        if (withCoordinates)
+                            survey->StoreCoordinates(i, Little<double>(entry + kRecordBytes + 12),
+                                                     Little<double>(entry + kRecordBytes + 4));
+                    });
     }
     receiver.AcceptScattered(std::move(survey));
     return true;

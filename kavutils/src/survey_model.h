@@ -5,9 +5,12 @@
 #include <cstdint>
 #include <cstdio>
 #include <memory>
+#include <optional>
 #include <string>
 #include <utility>
 #include <vector>
+
+#include "orvex/large_block.h"
 
 namespace kav {
 
@@ -25,7 +28,11 @@ public:
     SurveyRecord() = default;
     virtual ~SurveyRecord() = default;
     virtual bool IsEmpty() const { return bytes_[168] == 0 && (bytes_[169] & 0x3F) == 0; }
-    virtual bool ChannelAbsent(int channel) const;
+    virtual bool ChannelAbsent(int channel) const {
+        if (channel < 1 || channel > kChannels) return true;
+        const int bit = channel - 1;
+        return bit < 8 ? (bytes_[168] & (1u << bit)) == 0 : (bytes_[169] & (1u << (bit - 8))) == 0;
+    }
     virtual int ChannelCount() const { return kChannels; }
     virtual bool Write(std::FILE *file) const;
     virtual bool Read(std::FILE *file);
@@ -36,6 +43,18 @@ public:
 
     // Value j (1..4) of channel k (1..14), sign-extended; 0 for an absent channel.
     int32_t Value(int channel, int j) const;
+    // The four values of channel k at once (all 0 for an absent channel).
+    void ChannelValues(int channel, int32_t values[4]) const {
+        if (ChannelAbsent(channel)) {
+            values[0] = values[1] = values[2] = values[3] = 0;
+            return;
+        }
+        const unsigned char *p = bytes_ + 12 * (channel - 1);
+        for (int j = 0; j < 4; ++j, p += 3)
+            values[j] = static_cast<int32_t>(((uint32_t{p[0]} << 16) | (uint32_t{p[1]} << 8) | p[2])
+                                             << 8) >>
+                        8; // sign-extend bit 23
+    }
     // Stores the low 24 bits; a non-zero value marks the channel present.
     void SetValue(int channel, int j, int32_t value);
     const unsigned char *Bytes() const { return bytes_; }
@@ -64,13 +83,18 @@ public:
     SurveyHeader header;
 
     size_t SlotCount() const { return slots_.size(); }
-    const SurveyRecord *Slot(size_t i) const { return slots_[i].get(); }
-    // Stores a record at index i, growing the list and freeing what the slot held.
-    void StoreRecord(size_t i, std::unique_ptr<SurveyRecord> record);
+    const SurveyRecord *Slot(size_t i) const { return slots_[i] ? &*slots_[i] : nullptr; }
+    // Stores a record at index i, growing the list and replacing what the slot held.
+    void StoreRecord(size_t i, const SurveyRecord &record);
+    // Gives the record of slot i, making an empty one first when the slot has none.
+    SurveyRecord &RecordAt(size_t i);
     void ResizeSlots(size_t count) { slots_.resize(count); }
 
 private:
-    std::vector<std::unique_ptr<SurveyRecord>> slots_;
+    // The slots live in one block: a survey of 100,000 records is one allocation.
+    std::vector<std::optional<SurveyRecord>,
+                orvex::LargeBlockAllocator<std::optional<SurveyRecord>>>
+        slots_;
 };
 
 struct GridGeometry {

@@ -49,12 +49,18 @@ bool LoadThroughLibrary(TKavSurveyData &data, const char *name) {
         return true; // accepted but not completed: nothing more changes
 
     const bool chaotic = stations == 0 && lines == 0 && xStep == 0.0 && yStep == 0.0;
+    if (!chaotic && (stations < 1 || lines < 1))
+        throw RangeError("The survey data file \"" + std::string(name) +
+                         "\" holds no grid of stations and lines.");
     if (!chaotic && (int64_t{firstStation} + stations - 1 > INT32_MAX ||
                      int64_t{firstLine} + lines - 1 > INT32_MAX))
         throw RangeError("The station or line numbers of \"" + std::string(name) +
                          "\" exceed the range of the grid.");
 
-    data.Stations.assign(records, TStationRecord{});
+    // Records are built in place one by one, each while it is in cache; a
+    // reload into the same object reuses the memory it already holds.
+    data.Stations.clear();
+    data.Stations.reserve(records);
     if (chaotic) {
         data.ChaoticGrid = 1;
         data.MinStation = 0;
@@ -71,7 +77,7 @@ bool LoadThroughLibrary(TKavSurveyData &data, const char *name) {
         data.YStep = yStep;
     }
     for (size_t i = 0; i < records; ++i) {
-        TStationRecord &record = data.Stations[i];
+        TStationRecord &record = data.Stations.emplace_back();
         const size_t base = i * kChannelCount;
         for (int k = 1; k <= kChannelCount; ++k) {
             const size_t at = base + static_cast<size_t>(k - 1);

@@ -41,7 +41,8 @@ void FillChannel(TStationRecord &record, int channel, int32_t value1, int32_t va
     record.CurrentComp2[channel] = value4;
     const double magnitude =
         std::sqrt(double(value3) * double(value3) + double(value4) * double(value4));
-    record.RawCurrent[channel] = static_cast<int32_t>(std::nearbyint(magnitude));
+    record.RawCurrent[channel] =
+        static_cast<int32_t>(std::lrint(magnitude)); // nearest, halves to even
     const auto nearZero = [](double v) { return std::fabs(v) <= 1e-10; };
     record.ChannelUsed[channel] =
         nearZero(record.RawComp1[channel]) && nearZero(record.RawComp2[channel]) &&

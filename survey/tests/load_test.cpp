@@ -249,3 +249,47 @@ TEST_F(LoadTest, FailuresClearTheDataAndSayWhy) {
     EXPECT_THROW(LoadSurveyFile(kept, std::string(1000, 'a')), RangeError);
     EXPECT_TRUE(kept.Loaded);
 }
+
+// Every header byte of a small survey data file and of a small legacy file is
+// overwritten in turn with a few telling values: each load must either succeed
+// with a consistent grid or fail with one of the workbench's errors.
+TEST_F(LoadTest, CorruptedHeadersLoadConsistentlyOrFailCleanly) {
+    const std::string kav = ReadWholeFile(SaveRegular("sweep.kav", 3, 1, 3, 2));
+    WriteLegacySurvey(LegacySample(), Path("sweep.prf"));
+    const std::string legacy = ReadWholeFile(Path("sweep.prf"));
+    const struct {
+        const std::string &bytes;
+        size_t headerEnd;
+    } files[] = {{kav, 828 + 8}, {legacy, 1062 + 8}};
+    int loaded = 0, refused = 0;
+    for (const auto &file : files) {
+        for (size_t at = 0; at < file.headerEnd; ++at) {
+            for (unsigned char value : {0x00, 0x7F, 0x80, 0xFF}) {
+                std::string bytes = file.bytes;
+                bytes[at] = static_cast<char>(value);
+                WriteWholeFile(Path("corrupt.bin"), bytes);
+                TKavSurveyData data;
+                try {
+                    LoadSurveyFile(data, Path("corrupt.bin"));
+                } catch (const Error &) {
+                    ++refused;
+                    EXPECT_FALSE(data.Loaded && data.Stations.empty() && data.ChaoticGrid == 0);
+                    continue;
+                }
+                if (!data.Loaded) continue;
+                ++loaded;
+                if (data.ChaoticGrid == 1) {
+                    EXPECT_EQ(data.MaxStation + 1, static_cast<int64_t>(data.Stations.size()));
+                } else {
+                    ASSERT_GE(StationCount(data), 1) << at;
+                    ASSERT_GE(LineCount(data), 1) << at;
+                    EXPECT_EQ(StationCount(data) * LineCount(data),
+                              static_cast<int64_t>(data.Stations.size()))
+                        << at;
+                }
+            }
+        }
+    }
+    EXPECT_GT(loaded, 0);
+    EXPECT_GT(refused, 0);
+}

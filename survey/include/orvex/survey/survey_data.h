@@ -9,6 +9,8 @@
 #include <string>
 #include <vector>
 
+#include "orvex/large_block.h"
+
 namespace orvex {
 
 constexpr int kChannelCount = 14;
@@ -53,13 +55,14 @@ struct TStationRecord {
 };
 
 // Dynamic arrays handed to and from the data file library.
-using TIntArray = std::vector<int32_t>;
-using TDWordArray = std::vector<uint32_t>;
-using TDoubleArray = std::vector<double>;
+template <typename T> using SurveyArray = std::vector<T, LargeBlockAllocator<T>>;
+using TIntArray = SurveyArray<int32_t>;
+using TDWordArray = SurveyArray<uint32_t>;
+using TDoubleArray = SurveyArray<double>;
 
 // The data part of a survey object. Texts are held as UTF-8.
 struct TKavSurveyData {
-    std::vector<TStationRecord> Stations; // record order: lines upward, stations serpentine
+    SurveyArray<TStationRecord> Stations; // record order: lines upward, stations serpentine
     std::string SourceFile;               // set only when read in the legacy layout
     uint16_t ChaoticGrid = 0;             // 1 = records placed by their own coordinates
     int32_t MinStation = 0, MaxStation = 0;
