@@ -16,12 +16,13 @@ namespace numerr {
 
 enum ErrorType { NOTE = 1, ALERT = 2, WARNING = 3, FATAL = 4, TERMINAL = 5 };
 
-// Values that fill a message's fields. I2 comes last so that positional
+// Values that fill a message's fields; every member has a default, so designated
+// initialisers may name only the fields a message uses. I2 comes last so that positional
 // initialisers written before it existed keep their meaning.
 struct Fields {
     int I1 = 0;
     double D1 = 0, D2 = 0, D3 = 0;
-    std::string L1;
+    std::string L1 = {};
     int I2 = 0;
 };
 
