@@ -1,5 +1,6 @@
 #include "orvex/errors.h"
 #include "orvex/files.h"
+#include "orvex/testing/scratch_dir.h"
 
 #include <gtest/gtest.h>
 
@@ -10,15 +11,8 @@ namespace fs = std::filesystem;
 
 class FilesTest : public ::testing::Test {
 protected:
-    void SetUp() override {
-        dir = fs::temp_directory_path() /
-              ("orvex_files_" + std::to_string(::testing::UnitTest::GetInstance()->random_seed()) +
-               "_" + ::testing::UnitTest::GetInstance()->current_test_info()->name());
-        fs::remove_all(dir);
-        fs::create_directories(dir);
-    }
-    void TearDown() override { fs::remove_all(dir); }
-    fs::path dir;
+    orvex::testing::ScratchDir scratch;
+    const fs::path &dir = scratch.path();
 };
 
 TEST_F(FilesTest, OutputAppearsOnlyWhenCommitted) {

@@ -1,4 +1,5 @@
 #include "KavUtils.h"
+#include "orvex/testing/scratch_dir.h"
 
 #include <gtest/gtest.h>
 
@@ -67,15 +68,6 @@ Loaded Load(const fs::path &path) {
 
 class KavUtilsTest : public ::testing::Test {
 protected:
-    void SetUp() override {
-        dir = fs::temp_directory_path() /
-              ("kavutils_" +
-               std::string(::testing::UnitTest::GetInstance()->current_test_info()->name()));
-        fs::remove_all(dir);
-        fs::create_directories(dir);
-    }
-    void TearDown() override { fs::remove_all(dir); }
-
     // A regular survey whose every value differs, with both signs and the
     // 24-bit extremes; channel 5 of record 1 is all zero.
     fs::path SaveRegular(int32_t stations, int32_t lines, bool withValues = true) {
@@ -111,7 +103,8 @@ protected:
         return path;
     }
 
-    fs::path dir;
+    orvex::testing::ScratchDir scratch;
+    const fs::path &dir = scratch.path();
     std::vector<std::vector<int32_t>> values;
 };
 

@@ -3,6 +3,7 @@
 #include "orvex/files.h"
 #include "orvex/survey/legacy.h"
 #include "orvex/survey/load.h"
+#include "orvex/testing/scratch_dir.h"
 
 #include <gtest/gtest.h>
 
@@ -15,16 +16,7 @@ namespace {
 
 class LoadTest : public ::testing::Test {
 protected:
-    void SetUp() override {
-        dir = fs::temp_directory_path() /
-              ("orvex_load_" +
-               std::string(::testing::UnitTest::GetInstance()->current_test_info()->name()));
-        fs::remove_all(dir);
-        fs::create_directories(dir);
-    }
-    void TearDown() override { fs::remove_all(dir); }
-
-    std::string Path(const std::string &name) const { return (dir / name).string(); }
+    std::string Path(const std::string &name) const { return scratch / name; }
 
     // A regular survey data file; channel k of record i holds value 1 = 128 * (i + k),
     // value 2 = -256 * k, current components (3i, 4i); record 1 is all zero.
@@ -73,7 +65,7 @@ protected:
         return data;
     }
 
-    fs::path dir;
+    orvex::testing::ScratchDir scratch;
 };
 
 } // namespace
