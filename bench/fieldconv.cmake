@@ -1,0 +1,2 @@
+orvex_bench(fieldconv_bench SOURCES ${CMAKE_CURRENT_SOURCE_DIR}/fieldconv_bench.cpp
+            LIBS fieldconv_core)
