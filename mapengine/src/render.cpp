@@ -47,10 +47,6 @@ QPainterPath TextPath(const std::string &text, double x, double y, double em) {
     return QTransform(s, 0, 0, -s, x, y).map(glyphs);
 }
 
-void DrawLabel(QPainter &painter, const LabelBox &label) {
-    painter.fillPath(TextPath(label.text, label.left, label.bottom, kLabelEm), Qt::black);
-}
-
 QPen LinePen(double width, QColor colour = Qt::black) {
     QPen pen(colour, width);
     pen.setCapStyle(Qt::FlatCap);
@@ -58,155 +54,203 @@ QPen LinePen(double width, QColor colour = Qt::black) {
     return pen;
 }
 
-QPainterPath PlanePolygons(const PackedLines &lines, const FrameLayout &f, bool close) {
-    QPainterPath path;
-    path.setFillRule(Qt::WindingFill);
-    for (size_t k = 0; k < lines.Count(); ++k) {
-        for (uint32_t i = lines.start[k]; i < lines.start[k + 1]; ++i) {
-            double u, v;
-            f.MapToPlane(lines.xy[2 * i], lines.xy[2 * i + 1], u, v);
-            if (i == lines.start[k])
-                path.moveTo(u, v);
-            else
-                path.lineTo(u, v);
-        }
-        if (close) path.closeSubpath();
-    }
-    return path;
-}
-
-// A label along a contour line at the middle of each line long enough to carry it.
-void DrawContourLabels(QPainter &painter, const PackedLines &lines, const FrameLayout &f,
-                       const std::string &text) {
-    const double width = TextWidth(text, kLabelEm), height = kCapHeight * kLabelEm;
-    for (size_t k = 0; k < lines.Count(); ++k) {
-        std::vector<QPointF> points;
-        double length = 0;
-        for (uint32_t i = lines.start[k]; i < lines.start[k + 1]; ++i) {
-            double u, v;
-            f.MapToPlane(lines.xy[2 * i], lines.xy[2 * i + 1], u, v);
-            if (!points.empty()) length += std::hypot(u - points.back().x(), v - points.back().y());
-            points.emplace_back(u, v);
-        }
-        if (length < 3 * width) continue;
-        double walked = 0;
-        for (size_t i = 1; i < points.size(); ++i) {
-            const QPointF d = points[i] - points[i - 1];
-            const double step = std::hypot(d.x(), d.y());
-            if (walked + step < length / 2) {
-                walked += step;
-                continue;
-            }
-            const QPointF at = points[i - 1] + d * ((length / 2 - walked) / step);
-            double angle = std::atan2(d.y(), d.x()) * 180 / M_PI;
-            if (angle > 90) angle -= 180;
-            if (angle < -90) angle += 180;
-            painter.save();
-            QTransform place;
-            place.translate(at.x(), at.y());
-            place.rotate(angle);
-            painter.setTransform(place * painter.transform());
-            const QRectF box(-width / 2 - 0.05, -height / 2 - 0.04, width + 0.1, height + 0.08);
-            painter.fillRect(box, Qt::white);
-            painter.fillPath(TextPath(text, -width / 2, -height / 2, kLabelEm), Qt::black);
-            painter.restore();
-            break;
-        }
-    }
-}
-
-void DrawContourLayer(QPainter &painter, const ContourLayer &layer, const FrameLayout &f) {
-    const ContourGeometry &geometry = layer.Geometry();
-    const Levels &levels = layer.Levels();
-    painter.setPen(Qt::NoPen);
-    if (layer.Filled())
-        for (int k = 0; k < levels.Count(); ++k)
-            painter.fillPath(PlanePolygons(geometry.regions[k], f, true),
-                             ColourOf(levels.Item(k + 1).FillColour()));
-    painter.setBrush(Qt::NoBrush);
-    painter.setPen(LinePen(kLineWidth));
-    for (int k = 0; k < levels.Count(); ++k)
-        if (levels.Item(k + 1).ShowLine())
-            painter.drawPath(PlanePolygons(geometry.lines[k], f, false));
-    std::vector<double> values = levels.Values();
-    const std::vector<std::string> texts = FormatTickValues(values);
-    for (int k = 0; k < levels.Count(); ++k)
-        if (levels.Item(k + 1).ShowLabel() && levels.Item(k + 1).ShowLine())
-            DrawContourLabels(painter, geometry.lines[k], f, texts[k]);
-}
-
-void DrawBaseLayer(QPainter &painter, const BaseLayer &layer, const FrameLayout &f) {
-    QPainterPath path;
-    for (const Polyline &p : layer.Polylines()) {
-        for (size_t k = 0; k < p.x.size(); ++k) {
-            double u, v;
-            f.MapToPlane(p.x[k], p.y[k], u, v);
-            if (k == 0)
-                path.moveTo(u, v);
-            else
-                path.lineTo(u, v);
-        }
-    }
-    painter.setBrush(Qt::NoBrush);
-    painter.setPen(LinePen(kBaseLineWidth));
-    painter.drawPath(path);
-}
-
 QTransform ToQt(const Homography &h) {
     const auto &m = h.m;
     return QTransform(m[0], m[3], m[6], m[1], m[4], m[7], m[2], m[5], 1);
 }
 
-void DrawFrame(QPainter &painter, const MapFrame &frame, const QTransform &pageToDevice) {
-    const FrameLayout f = LayoutFrame(frame);
-    const QTransform centre = QTransform::fromTranslate(frame.CentreX(), frame.CentreY());
-    const QTransform planeToDevice = ToQt(f.projection) * centre * pageToDevice;
+QPainterPath RectanglePath(const QRectF &rect) {
+    QPainterPath path;
+    path.addRect(rect);
+    return path;
+}
 
-    painter.save();
-    painter.setTransform(planeToDevice);
-    const QRectF plot(-f.xLength / 2, -f.yLength / 2, f.xLength, f.yLength);
-    painter.save();
-    painter.setClipRect(plot);
-    for (int i = 1; i <= frame.Layers().Count(); ++i) {
-        const Layer &layer = frame.Layers().Item(i);
-        if (layer.Kind() == LayerKind::Contour)
-            DrawContourLayer(painter, static_cast<const ContourLayer &>(layer), f);
+// Draws one map frame. The painter works in page centimetres; shapes of the
+// map's plane are carried onto the page by `toPage_` first, because painting
+// through a projective transform (the 3D view) is many times slower in Qt
+// than mapping the vertices.
+class FramePainter {
+public:
+    FramePainter(QPainter &painter, const MapFrame &frame)
+        : painter_(painter), frame_(frame), f_(LayoutFrame(frame)),
+          centre_(QTransform::fromTranslate(frame.CentreX(), frame.CentreY())),
+          toPage_(ToQt(f_.projection) * centre_) {}
+
+    void Draw() {
+        const QRectF plot(-f_.xLength / 2, -f_.yLength / 2, f_.xLength, f_.yLength);
+        painter_.save();
+        if (toPage_.type() <= QTransform::TxScale)
+            painter_.setClipRect(toPage_.mapRect(plot));
         else
-            DrawBaseLayer(painter, static_cast<const BaseLayer &>(layer), f);
+            painter_.setClipPath(Mapped(RectanglePath(plot)));
+        for (int i = 1; i <= frame_.Layers().Count(); ++i) {
+            const Layer &layer = frame_.Layers().Item(i);
+            if (layer.Kind() == LayerKind::Contour)
+                DrawContourLayer(static_cast<const ContourLayer &>(layer));
+            else
+                DrawBaseLayer(static_cast<const BaseLayer &>(layer));
+        }
+        painter_.restore();
+        DrawAxes();
+        DrawColourScale();
     }
-    painter.restore();
 
-    painter.setBrush(Qt::NoBrush);
-    painter.setPen(LinePen(kLineWidth));
-    for (const AxisLayout &axis : f.axes) {
-        painter.drawLine(QLineF(axis.line.x0, axis.line.y0, axis.line.x1, axis.line.y1));
-        for (const Segment2 &t : axis.ticks)
-            painter.drawLine(QLineF(t.x0, t.y0, t.x1, t.y1));
-        for (const LabelBox &label : axis.labels)
-            DrawLabel(painter, label);
+private:
+    // Qt maps a path through a projective transform by way of polygons with
+    // clipping at the horizon, which is slow for thousands of small polygons;
+    // the view never reaches the horizon, so the vertices are mapped one by
+    // one (curve control points too: text stays close enough).
+    QPainterPath Mapped(const QPainterPath &plane) const {
+        if (toPage_.isAffine()) return toPage_.map(plane);
+        QPainterPath page = plane;
+        for (int i = 0; i < page.elementCount(); ++i) {
+            const QPainterPath::Element e = page.elementAt(i);
+            const QPointF p = toPage_.map(QPointF(e.x, e.y));
+            page.setElementPositionAt(i, p.x(), p.y());
+        }
+        return page;
     }
-    painter.restore();
 
-    if (f.colourScale.shown) {
-        const ColourScaleLayout &s = f.colourScale;
-        painter.save();
-        painter.setTransform(centre * pageToDevice);
+    // Packed polygons or polylines of map units as a plane path.
+    QPainterPath PlanePath(const PackedLines &lines, bool close) const {
+        QPainterPath path;
+        path.setFillRule(Qt::WindingFill);
+        for (size_t k = 0; k < lines.Count(); ++k) {
+            for (uint32_t i = lines.start[k]; i < lines.start[k + 1]; ++i) {
+                double u, v;
+                f_.MapToPlane(lines.xy[2 * i], lines.xy[2 * i + 1], u, v);
+                if (i == lines.start[k])
+                    path.moveTo(u, v);
+                else
+                    path.lineTo(u, v);
+            }
+            if (close) path.closeSubpath();
+        }
+        return path;
+    }
+
+    void DrawContourLayer(const ContourLayer &layer) {
+        const ContourGeometry &geometry = layer.Geometry();
+        const Levels &levels = layer.Levels();
+        if (layer.Filled()) {
+            // Qt's antialiased filling of paths of thousands of small polygons
+            // is tens of times slower; the band edges lie under the contour lines.
+            painter_.setRenderHint(QPainter::Antialiasing, false);
+            for (int k = 0; k < levels.Count(); ++k)
+                painter_.fillPath(Mapped(PlanePath(geometry.regions[k], true)),
+                                  ColourOf(levels.Item(k + 1).FillColour()));
+            painter_.setRenderHint(QPainter::Antialiasing, true);
+        }
+        painter_.setBrush(Qt::NoBrush);
+        painter_.setPen(LinePen(kLineWidth));
+        for (int k = 0; k < levels.Count(); ++k)
+            if (levels.Item(k + 1).ShowLine())
+                painter_.drawPath(Mapped(PlanePath(geometry.lines[k], false)));
+        const std::vector<std::string> texts = FormatTickValues(levels.Values());
+        for (int k = 0; k < levels.Count(); ++k)
+            if (levels.Item(k + 1).ShowLabel() && levels.Item(k + 1).ShowLine())
+                DrawContourLabels(geometry.lines[k], texts[k]);
+    }
+
+    // A label across each contour line long enough to carry it, at its middle.
+    void DrawContourLabels(const PackedLines &lines, const std::string &text) {
+        const double width = TextWidth(text, kLabelEm), height = kCapHeight * kLabelEm;
+        for (size_t k = 0; k < lines.Count(); ++k) {
+            std::vector<QPointF> points;
+            double length = 0;
+            for (uint32_t i = lines.start[k]; i < lines.start[k + 1]; ++i) {
+                double u, v;
+                f_.MapToPlane(lines.xy[2 * i], lines.xy[2 * i + 1], u, v);
+                if (!points.empty())
+                    length += std::hypot(u - points.back().x(), v - points.back().y());
+                points.emplace_back(u, v);
+            }
+            if (length < 3 * width) continue;
+            double walked = 0;
+            for (size_t i = 1; i < points.size(); ++i) {
+                const QPointF d = points[i] - points[i - 1];
+                const double step = std::hypot(d.x(), d.y());
+                if (walked + step < length / 2) {
+                    walked += step;
+                    continue;
+                }
+                const QPointF at = points[i - 1] + d * ((length / 2 - walked) / step);
+                double angle = std::atan2(d.y(), d.x()) * 180 / M_PI;
+                if (angle > 90) angle -= 180; // text never upside down
+                if (angle < -90) angle += 180;
+                QTransform place;
+                place.translate(at.x(), at.y());
+                place.rotate(angle);
+                const QTransform toPage = place * toPage_;
+                const QRectF box(-width / 2 - 0.05, -height / 2 - 0.04, width + 0.1, height + 0.08);
+                painter_.fillPath(toPage.map(RectanglePath(box)), Qt::white);
+                painter_.fillPath(toPage.map(TextPath(text, -width / 2, -height / 2, kLabelEm)),
+                                  Qt::black);
+                break;
+            }
+        }
+    }
+
+    void DrawBaseLayer(const BaseLayer &layer) {
+        QPainterPath path;
+        for (const Polyline &p : layer.Polylines())
+            for (size_t k = 0; k < p.x.size(); ++k) {
+                double u, v;
+                f_.MapToPlane(p.x[k], p.y[k], u, v);
+                if (k == 0)
+                    path.moveTo(u, v);
+                else
+                    path.lineTo(u, v);
+            }
+        painter_.setBrush(Qt::NoBrush);
+        painter_.setPen(LinePen(kBaseLineWidth));
+        painter_.drawPath(Mapped(path));
+    }
+
+    void DrawAxes() {
+        QPainterPath lines, labels;
+        for (const AxisLayout &axis : f_.axes) {
+            lines.moveTo(axis.line.x0, axis.line.y0);
+            lines.lineTo(axis.line.x1, axis.line.y1);
+            for (const Segment2 &t : axis.ticks) {
+                lines.moveTo(t.x0, t.y0);
+                lines.lineTo(t.x1, t.y1);
+            }
+            for (const LabelBox &label : axis.labels)
+                labels.addPath(TextPath(label.text, label.left, label.bottom, kLabelEm));
+        }
+        painter_.setBrush(Qt::NoBrush);
+        painter_.setPen(LinePen(kLineWidth));
+        painter_.drawPath(Mapped(lines));
+        painter_.fillPath(Mapped(labels), Qt::black);
+    }
+
+    // Upright beside the map, whatever its view.
+    void DrawColourScale() {
+        const ColourScaleLayout &s = f_.colourScale;
+        if (!s.shown) return;
+        painter_.save();
+        painter_.setTransform(centre_ * painter_.transform());
         const double cell = s.height / s.colours.size();
-        painter.setPen(Qt::NoPen);
         for (size_t k = 0; k < s.colours.size(); ++k)
-            painter.fillRect(QRectF(s.left, s.bottom + k * cell, s.width, cell),
-                             ColourOf(s.colours[k]));
-        painter.setPen(LinePen(kLineWidth));
-        painter.setBrush(Qt::NoBrush);
-        painter.drawRect(QRectF(s.left, s.bottom, s.width, s.height));
+            painter_.fillRect(QRectF(s.left, s.bottom + k * cell, s.width, cell),
+                              ColourOf(s.colours[k]));
+        painter_.setPen(LinePen(kLineWidth));
+        painter_.setBrush(Qt::NoBrush);
+        painter_.drawRect(QRectF(s.left, s.bottom, s.width, s.height));
         for (const LabelBox &label : s.labels) {
             const double y = label.bottom + label.height / 2;
-            painter.drawLine(QLineF(s.left + s.width, y, s.left + s.width + 0.06, y));
-            DrawLabel(painter, label);
+            painter_.drawLine(QLineF(s.left + s.width, y, s.left + s.width + 0.06, y));
+            painter_.fillPath(TextPath(label.text, label.left, label.bottom, kLabelEm), Qt::black);
         }
-        painter.restore();
+        painter_.restore();
     }
-}
+
+    QPainter &painter_;
+    const MapFrame &frame_;
+    const FrameLayout f_;
+    const QTransform centre_, toPage_;
+};
 
 void RequireGuiApplication() {
     if (!qobject_cast<QGuiApplication *>(QCoreApplication::instance()))
@@ -247,7 +291,7 @@ void RenderPage(QPainter &painter, const PlotDocument &document, const QTransfor
     for (int i = 1; i <= document.Shapes().Count(); ++i) {
         const Shape &shape = document.Shapes().Item(i);
         if (shape.Kind() == ShapeKind::MapFrame)
-            DrawFrame(painter, static_cast<const MapFrame &>(shape), pageToDevice);
+            FramePainter(painter, static_cast<const MapFrame &>(shape)).Draw();
     }
     painter.restore();
 }
