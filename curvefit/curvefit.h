@@ -14,7 +14,9 @@
  * " *** <TYPE> ERROR <code> from <routine>.  <message>", FATAL and TERMINAL ones
  * followed by a traceback of the routines. After a FATAL or TERMINAL error the
  * export returns a quiet NaN and CURVEFIT_LASTERROR gives the printed error; a
- * WARNING leaves the result usable. The library never ends the process.
+ * WARNING leaves the result usable. A result is therefore either finite or NaN
+ * with a message (X itself not finite, or finite data that overflow, give
+ * TERMINAL 22). The library never ends the process.
  *
  *   Routine (exports)              Condition                      Type      Code
  *   SPLENDS  (CSPLNSMPL, CSPLNNAT,  NDATA < 2                      TERMINAL  1
@@ -40,21 +42,23 @@
  *   every routine                   a non-finite abscissa or value TERMINAL  20
  *                                   XDATA or FDATA null            TERMINAL  21
  *   every export                    storage cannot be obtained     TERMINAL  5
+ *                                   the value at X is not finite   TERMINAL  22
  *
  * Size. NDATA may exceed the 1001 points the program's profiles hold: every
  * array is sized for the call (the shape-preserving spline for 2 NDATA - 1
- * breakpoints), nothing is ever written past an array, and the storage of calls
- * up to 1001 points is kept per thread for the next call. NDATA above
- * CURVEFIT_MAX_NDATA is refused with the export's storage error (TERMINAL 5), as
- * is any call whose storage cannot be allocated; this bounds what a corrupt count
- * can make the library allocate.
+ * breakpoints) and nothing is ever written past an array. Each export keeps the
+ * storage of its curve per thread for the next call when NDATA is at most 1001;
+ * larger calls give theirs back. NDATA above CURVEFIT_MAX_NDATA is refused with
+ * the export's storage error (TERMINAL 5), as is any call whose storage cannot
+ * be allocated; this bounds what a corrupt count can make the library allocate.
  *
  * Threads. All state (curves, error stack, last error) is per thread.
  *
  * Names. Only the plain names are exported. The decorated names of a 32-bit
- * stdcall convention (_CSPLNSMPL@20) cannot exist in an ELF library: the
- * linkers read "name@20" as symbol "name" of version "20", and a version name
- * must not start with a digit.
+ * stdcall convention (_CSPLNSMPL@20) cannot exist in an ELF library: every
+ * linker reads "name@20" as the symbol "name" in a version "20" (which a version
+ * script cannot even declare), so no symbol of that name can be made for dlsym
+ * to find.
  */
 #ifndef CURVEFIT_H
 #define CURVEFIT_H
@@ -83,7 +87,11 @@ CURVEFIT_API double CSPLNAKM(int32_t NDATA, const double *XDATA, const double *F
 
 /* Shape-preserving cubic spline (3 points or more): straight where the data are
  * straight, convex or concave where they are, with breakpoints inserted where
- * the curvature must end inside an interval. */
+ * the curvature must end inside an interval. The second derivatives at the
+ * points are found by Newton's method (at most 25 steps) from the unclipped
+ * natural spline, with a line search on the convex function whose gradient the
+ * equations are; it stops when the steps reach rounding level relative to the
+ * largest second derivative (or 1, whichever is larger). */
 CURVEFIT_API double CSPLNCON(int32_t NDATA, const double *XDATA, const double *FDATA, double X);
 
 /* Cubic spline with zero first derivative at both ends. */

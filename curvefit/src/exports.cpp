@@ -4,7 +4,7 @@
 
 #include "support.h"
 
-#include <exception>
+#include <cmath>
 
 namespace {
 
@@ -13,12 +13,14 @@ using namespace curvefit;
 // Storage of calls up to this size stays with the thread for the next call.
 constexpr int kRetainedPoints = 1001;
 
-// Runs one export call under its routine name. Storage problems (a count above
-// the limit, a failed allocation) are reported with the export's message. The
-// export's curves stay with the thread unless the call was larger than the
-// retained size.
+// Runs one export call at X under its routine name. Storage problems (a count
+// above the limit, a failed allocation) are reported with the export's message,
+// and so is a value that is not finite: the result is finite or NaN with a
+// message. The export's curves stay with the thread unless the call was larger
+// than the retained size.
 template <class Fit, class... Kept>
-double Run(const char *name, int32_t ndata, const char *storageMessage, Fit &&fit, Kept &...kept) {
+double Run(const char *name, int32_t ndata, double x, const char *storageMessage, Fit &&fit,
+           Kept &...kept) {
     numerr::BeginCall();
     numerr::Routine routine(name);
     double value = kQuietNaN;
@@ -30,6 +32,10 @@ double Run(const char *name, int32_t ndata, const char *storageMessage, Fit &&fi
         } catch (...) { // only allocation can throw
             numerr::Report(numerr::TERMINAL, 5, storageMessage, {.I1 = ndata, .I2 = 1});
         }
+    }
+    if (!numerr::CallFailed() && !std::isfinite(value)) {
+        // Finite data can still overflow (huge values, abscissas nearly equal).
+        numerr::Report(numerr::TERMINAL, kCodeNotFiniteResult, msg::kNotFiniteResult, {.D1 = x});
     }
     if (ndata > kRetainedPoints) ((kept = Kept{}), ...);
     return numerr::CallFailed() ? kQuietNaN : value;
@@ -59,28 +65,28 @@ extern "C" {
 double CSPLNSMPL(int32_t NDATA, const double *XDATA, const double *FDATA, double X) {
     thread_local PiecewiseCubic curve;
     return Run(
-        "CSPLNSMPL", NDATA, msg::kStorageWithN,
+        "CSPLNSMPL", NDATA, X, msg::kStorageWithN,
         [&] { return Evaluate(SPLENDS(NDATA, XDATA, FDATA, {}, {}, curve), curve, X); }, curve);
 }
 
 double CSPLNAKM(int32_t NDATA, const double *XDATA, const double *FDATA, double X) {
     thread_local PiecewiseCubic curve;
     return Run(
-        "CSPLNAKM", NDATA, msg::kStorage,
+        "CSPLNAKM", NDATA, X, msg::kStorage,
         [&] { return Evaluate(SPLAKIMA(NDATA, XDATA, FDATA, curve), curve, X); }, curve);
 }
 
 double CSPLNCON(int32_t NDATA, const double *XDATA, const double *FDATA, double X) {
     thread_local PiecewiseCubic curve;
     return Run(
-        "CSPLNCON", NDATA, msg::kStorage,
+        "CSPLNCON", NDATA, X, msg::kStorage,
         [&] { return Evaluate(SPLSHAPE(NDATA, XDATA, FDATA, curve), curve, X); }, curve);
 }
 
 double CSPLNNAT(int32_t NDATA, const double *XDATA, const double *FDATA, double X) {
     thread_local PiecewiseCubic curve;
     return Run(
-        "CSPLNNAT", NDATA, msg::kStorage,
+        "CSPLNNAT", NDATA, X, msg::kStorage,
         [&] {
             const EndCondition flat{EndCondition::FirstDerivative, 0};
             return Evaluate(SPLENDS(NDATA, XDATA, FDATA, flat, flat, curve), curve, X);
@@ -91,14 +97,14 @@ double CSPLNNAT(int32_t NDATA, const double *XDATA, const double *FDATA, double 
 double CSPLNHER(int32_t NDATA, const double *XDATA, const double *FDATA, double X) {
     thread_local PiecewiseCubic curve;
     return Run(
-        "CSPLNHER", NDATA, msg::kStorage,
+        "CSPLNHER", NDATA, X, msg::kStorage,
         [&] { return Evaluate(SPLHERM(NDATA, XDATA, FDATA, nullptr, curve), curve, X); }, curve);
 }
 
 double CSPLNSMTH(int32_t NDATA, const double *XDATA, const double *FDATA, double X) {
     thread_local PiecewiseCubic curve;
     return Run(
-        "CSPLNSMTH", NDATA, msg::kStorageSmoothing,
+        "CSPLNSMTH", NDATA, X, msg::kStorageSmoothing,
         [&] {
             // Unit weights (null) and smoothing parameter 0.
             return Evaluate(SPLSMOOTH(NDATA, XDATA, FDATA, nullptr, 0.0, curve), curve, X);
@@ -109,7 +115,7 @@ double CSPLNSMTH(int32_t NDATA, const double *XDATA, const double *FDATA, double
 double CSPLNSMTHCV(int32_t NDATA, const double *XDATA, const double *FDATA, double X) {
     thread_local PiecewiseCubic curve;
     return Run(
-        "CSPLNSMTHCV", NDATA, msg::kStorage,
+        "CSPLNSMTHCV", NDATA, X, msg::kStorage,
         [&] { return Evaluate(SPLGCV(NDATA, XDATA, FDATA, nullptr, curve), curve, X); }, curve);
 }
 
@@ -118,7 +124,7 @@ double ARBSPLNSMTH(int32_t ITYPE, int32_t NDATA, const double *XDATA, const doub
     thread_local PiecewiseCubic curve;
     thread_local BSpline spline;
     return Run(
-        "ARBSPLNSMTH", NDATA, msg::kStorage,
+        "ARBSPLNSMTH", NDATA, X, msg::kStorage,
         [&] {
             if (ITYPE < 1 || ITYPE > 15) {
                 numerr::Report(numerr::TERMINAL, 3, msg::kItype, {.I1 = ITYPE});

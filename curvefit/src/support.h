@@ -29,6 +29,9 @@ inline constexpr const char *kDistinct =
     "XDATA(%(I2)) = %(D1).";
 inline constexpr const char *kNotFinite =
     "The data points must be finite numbers, but %(L1)(%(I1)) = %(D1) is given.";
+inline constexpr const char *kNotFiniteResult =
+    "The value of the curve at X = %(D1) is not a finite number.  The data may be too large or "
+    "their abscissas too close together.";
 inline constexpr const char *kMissing =
     "The data point arrays XDATA and FDATA must be given while NDATA = %(I1) is given.";
 inline constexpr const char *kWeights =
@@ -58,7 +61,13 @@ inline constexpr const char *kOrder =
 } // namespace msg
 
 // Error codes shared by the routines.
-enum Code { kCodeTooFew = 1, kCodeDistinct = 2, kCodeNotFinite = 20, kCodeMissing = 21 };
+enum Code {
+    kCodeTooFew = 1,
+    kCodeDistinct = 2,
+    kCodeNotFinite = 20,
+    kCodeMissing = 21,
+    kCodeNotFiniteResult = 22
+};
 
 // How a routine checks its data.
 struct DataRules {

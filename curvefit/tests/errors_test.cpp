@@ -22,6 +22,7 @@ const double kInfinite[] = {0, 1, 2, 3, HUGE_VAL, 5};
 // Spacing so small that the shape-preserving Newton matrix has no usable pivot.
 const double kTiny[] = {0, 1e-160, 2e-160, 3e-160, 4e-160};
 const double kWave[] = {0, 1, 0, 1, 0};
+const double kNear[] = {0, 1e-300, 2e-300};
 
 double Smooth(const double *weights, double smpar) {
     curvefit::PiecewiseCubic curve;
@@ -106,6 +107,12 @@ TEST_F(Errors, EachConditionHasItsMessage) {
         {"no arrays", [] { return CSPLNAKM(6, kSteps, nullptr, 0); },
          " *** TERMINAL ERROR 21 from SPLAKIMA.  The data point arrays XDATA and FDATA must be "
          "given while NDATA = 6 is given."},
+        {"overflow", [] { return CSPLNSMPL(3, kNear, kValues, 1); },
+         " *** TERMINAL ERROR 22 from CSPLNSMPL.  The value of the curve at X = 1 is not a finite "
+         "number.  The data may be too large or their abscissas too close together."},
+        {"overflow", [] { return CSPLNAKM(6, kSteps, kValues, NAN); },
+         " *** TERMINAL ERROR 22 from CSPLNAKM.  The value of the curve at X = nan is not a "
+         "finite number.  The data may be too large or their abscissas too close together."},
         {"weight", [&] { return Smooth(negativeWeight, 0); },
          " *** TERMINAL ERROR 3 from SPLSMOOTH.  All of the weights must be positive while "
          "WEIGHT(2) = -1 is given."},

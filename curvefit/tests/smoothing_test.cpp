@@ -191,6 +191,15 @@ TEST_F(Smoothing, CrossValidationExtremes) {
     EXPECT_NEAR(result.rho, 4, 1e-6);
     for (double at : {-1.0, 2.5, 8.0})
         EXPECT_NEAR(curvefit::SPLEVAL(curve, at), 1 + 2 * at, 1e-12);
+    // Smooth data without noise: the parameter shrinks to the interpolating end.
+    const std::vector<double> xs = UnevenAbscissas(25);
+    std::vector<double> fs;
+    for (double v : xs)
+        fs.push_back(std::sin(0.8 * v));
+    ASSERT_TRUE(curvefit::SPLGCV(25, xs.data(), fs.data(), nullptr, curve, &result));
+    EXPECT_LT(result.rho, 1e-10);
+    for (size_t i = 0; i < xs.size(); ++i)
+        EXPECT_NEAR(curvefit::SPLEVAL(curve, xs[i]), fs[i], 1e-12);
     // Three points: any member of the family, but a usable one.
     EXPECT_TRUE(std::isfinite(CSPLNSMTHCV(3, x.data(), kEightF.data(), 1.5)));
     EXPECT_EQ(printed, "");
