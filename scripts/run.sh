@@ -6,3 +6,13 @@ cd "$here"
 bash scripts/setup.sh >/dev/null
 build=${ORVEX_BUILD_DIR:-build}
 "$build/bin/orvex-info" data/demo/demo.kav data/demo/demo_legacy.prf
+
+# With a display, the workbench opens with the demo survey; without one, the
+# headless front end processes surveys from the command line.
+if [[ -n "${DISPLAY:-}" || -n "${WAYLAND_DISPLAY:-}" ]]; then
+  "$build/bin/orvex" data/demo/demo.kav
+else
+  echo "No display for the workbench ($build/bin/orvex). Without one, process surveys"
+  echo "with the headless front end: $build/bin/orvex-process SURVEY [options]"
+  echo "(see $build/bin/orvex-process --help)."
+fi
