@@ -79,7 +79,10 @@ FIELDCONV_API double GETPPM(double M, double f, double M1, double M2, double r1,
  * Positive amplitudes and real parts, negative imaginary parts and all phases are
  * sought on the first branch, from 1e-5 S/m up to the first extremum met with
  * increasing σ; a real part ≤ 0 on the branch after the real part's maximum, an
- * imaginary part ≥ 0 on the branch after the imaginary part's minimum. */
+ * imaginary part ≥ 0 on the branch after the imaginary part's minimum. A call costs
+ * a few microseconds once the extremum scan of its arguments is remembered; phase
+ * inversions are slower (false position on the phase often runs to its cap of
+ * 10,000 iterations, about a millisecond). */
 FIELDCONV_API double GETSIGMA(double M, double f, double M1, double M2, double r1, double r2,
                               double V, double tol, int32_t mode);
 
