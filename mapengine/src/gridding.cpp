@@ -1,13 +1,11 @@
 #include "mapengine/gridding.h"
 
-#include "gdal_session.h"
+#include "delaunay.h"
 
 #include "orvex/errors.h"
 #include "orvex/files.h"
 #include "orvex/format.h"
 #include "orvex/text.h"
-
-#include <gdal_alg.h>
 
 #include <algorithm>
 #include <charconv>
@@ -154,13 +152,6 @@ bool AllOnOneLine(const ScatteredData &data) {
     return true;
 }
 
-struct Triangulation {
-    GDALTriangulation *value = nullptr;
-    ~Triangulation() {
-        if (value) GDALTriangulationFree(value);
-    }
-};
-
 // Fills the nodes covered by one triangle with the plane through its corners.
 // Coordinates are in node units (u = column, v = row), so the node test is a
 // comparison with whole numbers; nodes within `kEdge` of a side count as inside,
@@ -213,17 +204,14 @@ Grid GridScatteredData(const ScatteredData &input, const GridGeometry &geometry,
         throw MapServerError("The data points all lie on one line; a grid needs data spread "
                              "in two directions");
 
-    GdalSession session;
-    Triangulation triangulation;
-    triangulation.value = GDALTriangulationCreateDelaunay(static_cast<int>(data.x.size()),
-                                                          data.x.data(), data.y.data());
-    if (!triangulation.value)
-        throw MapServerError("The data points could not be triangulated" + session.Reason());
+    const Triangulation triangulation = Triangulate(data.x, data.y);
+    if (triangulation.triangles.empty())
+        throw MapServerError("The data points could not be triangulated");
 
     Grid grid(geometry);
     const double dx = geometry.XSpacing(), dy = geometry.YSpacing();
-    for (int f = 0; f < triangulation.value->nFacets; ++f) {
-        const int *corner = triangulation.value->pasFacets[f].anVertexIdx;
+    for (size_t t = 0; t < triangulation.triangles.size(); t += 3) {
+        const int32_t *corner = &triangulation.triangles[t];
         double u[3], v[3], z[3];
         for (int k = 0; k < 3; ++k) {
             u[k] = (data.x[corner[k]] - geometry.xMin) / dx;
