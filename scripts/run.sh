@@ -7,6 +7,15 @@ bash scripts/setup.sh >/dev/null
 build=${ORVEX_BUILD_DIR:-build}
 "$build/bin/orvex-info" data/demo/demo.kav data/demo/demo_legacy.prf
 
+# The demo survey in apparent conductivity: a map data sheet of frequency 5 and
+# a depth section along line 12; orvex-process prints the files it wrote.
+out="$build/demo-output"
+mkdir -p "$out"
+echo "Map of frequency 5 (apparent conductivity, mS/m):"
+"$build/bin/orvex-process" data/demo/demo.kav --units cond --freq 5 --out "$out"
+echo "Section along line 12 (apparent conductivity, mS/m):"
+"$build/bin/orvex-process" data/demo/demo.kav --along 12 --units cond --out "$out"
+
 # With a display, the workbench opens with the demo survey; without one, the
 # headless front end processes surveys from the command line.
 if [[ -n "${DISPLAY:-}" || -n "${WAYLAND_DISPLAY:-}" ]]; then

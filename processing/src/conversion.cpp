@@ -3,6 +3,7 @@
 #include "fieldconv.h"
 #include "float_checks.h"
 #include "orvex/errors.h"
+#include "orvex/text.h"
 
 #include <cmath>
 #include <numbers>
@@ -78,9 +79,9 @@ double FieldTransformAt(const TKavRecords &records, Units units, int k, Componen
         const double sigma = GETSIGMA(moment, frequency, c.M1[k], c.M2[k], c.r1, c.r2, x,
                                       kRootTolerance, static_cast<int32_t>(component));
         if (std::isnan(sigma)) {
-            std::string why = FIELDCONV_LASTERROR();
-            while (!why.empty() && (why.back() == '\n' || why.back() == '\r'))
-                why.pop_back();
+            // The library's message without its traceback, which it prints itself.
+            const std::string report = FIELDCONV_LASTERROR();
+            const std::string why = Trim(report.substr(0, report.find('\n')));
             throw InvalidOperationError("Invalid floating point operation" +
                                         Where(m, k,
                                               "the field transform found no conductivity" +
@@ -180,8 +181,8 @@ void ConvertValue(const TKavRecords &records, int64_t m, int k, TKavResultCell &
     if (!cell.Valid) return;
 
     const double current = CurrentOf(record, m, k);
+    // Phase-corrected components are already air-free and per ampere.
     double x = record.Comp1[k], y = record.Comp2[k];
-    bool degrees = false;
     if (!o.PhaseCorrection) {
         if (o.MinusAir && o.CurrentNorm) {
             const Pair a = RemoveAir(records, record, m, k, current);
@@ -195,8 +196,6 @@ void ConvertValue(const TKavRecords &records, int64_t m, int k, TKavResultCell &
             x /= current;
             y /= current;
         }
-    } else {
-        degrees = true;
     }
     double v = 0;
     switch (o.FieldComponent) {
@@ -212,7 +211,7 @@ void ConvertValue(const TKavRecords &records, int64_t m, int k, TKavResultCell &
     case Component::Phase:
         // Phase-corrected: the angle of (X, Y) in degrees; otherwise the angle of
         // the point (second, first) in radians.
-        v = degrees ? std::atan2(y, x) * 180 / std::numbers::pi : std::atan2(x, y);
+        v = o.PhaseCorrection ? std::atan2(y, x) * 180 / std::numbers::pi : std::atan2(x, y);
         break;
     }
 
@@ -233,6 +232,9 @@ void ConvertValue(const TKavRecords &records, int64_t m, int k, TKavResultCell &
                 v *= c.GainFactor[k] * MeanCurrentOf(records, m, k);
         }
     } else {
+        // The field transform reads a phase in [0, 360) degrees; the corrected
+        // phase comes in (-180, 180].
+        if (o.PhaseCorrection && o.FieldComponent == Component::Phase && v < 0) v += 360;
         v = FieldTransformAt(records, o.OutputUnits, k, o.FieldComponent, v, m);
     }
     if (o.ApplyScaleCoef) v *= o.ScaleCoef[k];
@@ -249,9 +251,13 @@ void ConvertMeasurement(const TKavRecords &records, int64_t m, MeasurementCells 
     MeasurementCells unfiltered{};
     for (int k = 1; k <= kChannelCount; ++k)
         ConvertValue(records, m, k, unfiltered[static_cast<size_t>(k)]);
+    FilterMeasurement(records, m, unfiltered, cells);
+}
+
+void FilterMeasurement(const TKavRecords &records, int64_t m, const MeasurementCells &unfiltered,
+                       MeasurementCells &cells) {
     for (int k = 1; k <= kChannelCount; ++k)
         cells[static_cast<size_t>(k)] = unfiltered[static_cast<size_t>(k)];
-
     const TKavOptions &o = records.Options;
     if (!o.SFilter) return;
     const int h = o.SFilterNPoints / 2;

@@ -53,10 +53,11 @@ void HandToMapServer(TKavRecords &records, const ProcessingEnvironment &environm
 // could not be read.
 bool FinishRun(TKavRecords &records, ProcessWindows &windows, ProcessingEnvironment &environment) {
     if (!PlaceResults(records, windows.Map, environment.Messages)) return false;
-    WriteOutput(
+    const std::vector<std::string> written = WriteOutput(
         records,
         OutputPath(windows.Common.InputFile, windows.Common.OutFile.Text, environment.OutputFolder),
         environment.DecimalSeparator);
+    if (environment.TablesWritten) environment.TablesWritten(written);
     HandToMapServer(records, environment);
     return true;
 }
@@ -124,9 +125,18 @@ bool SectionRun(TKavRecords &records, ProcessWindows &windows, ProcessingEnviron
     records.Kind = RunKind::Section;
     const size_t nP = static_cast<size_t>(records.ProcMaxStation - records.ProcMinStation + 1);
     records.Results.assign(nP, std::vector<TKavResultCell>(kChannelCount + 1));
+    // Every record's fourteen channels as ConvertMeasurement gives them, converted
+    // channel by channel: the field transform then meets one frequency call after
+    // call and reuses its search for the extrema of the response.
+    std::vector<MeasurementCells> unfiltered(nP);
+    for (int k = 1; k <= kChannelCount; ++k)
+        for (size_t p = 0; p < nP; ++p)
+            ConvertValue(records, SectionRecord(records, static_cast<int64_t>(p)), k,
+                         unfiltered[p][static_cast<size_t>(k)]);
     MeasurementCells cells;
     for (size_t p = 0; p < nP; ++p) {
-        ConvertMeasurement(records, SectionRecord(records, static_cast<int64_t>(p)), cells);
+        FilterMeasurement(records, SectionRecord(records, static_cast<int64_t>(p)), unfiltered[p],
+                          cells);
         for (int k = 1; k <= kChannelCount; ++k)
             if (records.Options.SectionFreq[k])
                 records.Results[p][static_cast<size_t>(k)] = cells[static_cast<size_t>(k)];
@@ -190,7 +200,7 @@ bool RunProcessing(TKavRecords &records, ProcessWindows &windows,
     return false;
 }
 
-void RunBatch(TKavRecords &records, ProcessWindows &windows, ProcessingEnvironment &environment) {
+bool RunBatch(TKavRecords &records, ProcessWindows &windows, ProcessingEnvironment &environment) {
     BatchScope batch(records);
     if (environment.SurferAvailable && environment.Maps) environment.Maps->CloseOpenDocuments();
     const auto runs = [&](EditState &field, int32_t last) {
@@ -204,16 +214,20 @@ void RunBatch(TKavRecords &records, ProcessWindows &windows, ProcessingEnvironme
     };
     if (windows.Map.Visible) {
         MapProcessFields &map = windows.Map;
-        if (!runs(map.OrtGrid ? map.OrtNFreq : map.ChaNFreq, kChannelCount)) return;
+        if (!runs(map.OrtGrid ? map.OrtNFreq : map.ChaNFreq, kChannelCount)) return false;
         environment.Messages.Inform(records.Options.UseSurfer ? kBatchMapsShown : kBatchCompleted);
-    } else if (windows.Section.Visible) {
+        return true;
+    }
+    if (windows.Section.Visible) {
         SectionProcessFields &section = windows.Section;
         const bool along = section.AlongLine;
         if (!runs(along ? section.LineNumber : section.StationNumber,
                   FieldNumber(along ? section.MaxLine : section.MaxStation)))
-            return;
+            return false;
         environment.Messages.Inform(records.Options.UseSurfer ? kSectionsShown : kBatchCompleted);
+        return true;
     }
+    return false;
 }
 
 void ShowSurveyInfo(const TKavRecords &records, ProcessWindows &windows,

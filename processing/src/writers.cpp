@@ -280,17 +280,26 @@ std::string OutputPath(const std::string &inputFile, const std::string &outFile,
     return FolderOf(inputFile) + outFile;
 }
 
-void WriteOutput(TKavRecords &records, const std::string &fileName, char separator) {
+std::vector<std::string> WriteOutput(TKavRecords &records, const std::string &fileName,
+                                     char separator) {
     if (records.Kind == RunKind::None || records.Results.empty())
         throw InvalidOperationError("There are no results to write");
     const TKavOptions &o = records.Options;
     const Table main =
         records.Kind == RunKind::Map ? MapMainTable(records) : SectionMainTable(records, separator);
     main.Save(fileName);
-    if (o.CreateLogFile) LogTable(records).Save(ChangeExtension(fileName, ".log"));
-    if (o.CreateCurrentFile) CurrentTable(records).Save(ChangeExtension(fileName, ".cur"));
+    std::vector<std::string> written{fileName};
+    if (o.CreateLogFile) {
+        written.push_back(ChangeExtension(fileName, ".log"));
+        LogTable(records).Save(written.back());
+    }
+    if (o.CreateCurrentFile) {
+        written.push_back(ChangeExtension(fileName, ".cur"));
+        CurrentTable(records).Save(written.back());
+    }
     records.SheetFiles = {fileName};
     records.GridFiles = {ChangeExtension(fileName, ".grd")};
+    return written;
 }
 
 } // namespace orvex

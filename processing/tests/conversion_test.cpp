@@ -235,6 +235,23 @@ TEST_F(Conversion, FieldTransformUnitsAndApparentLimits) {
                 1e-12);
 }
 
+TEST_F(Conversion, CorrectedPhaseReachesTheFieldTransformInItsRange) {
+    TKavOptions &o = records.Options;
+    o.PhaseCorrection = o.MinusAir = o.CurrentNorm = true;
+    o.FieldComponent = Component::Phase;
+    o.OutputUnits = Units::AppCond;
+    // The rotation (-0.8, 0.6) turns (6, 4) into (6.8, -2.4): -19.44 degrees.
+    records.Options.Calibration[9].XPrimary[1] = -0.8;
+    records.Options.Calibration[9].YPrimary[1] = 0.6;
+    const double degrees = std::atan2(-2.4, 6.8) * kDegrees;
+    const TKavResultCell cell = Convert();
+    EXPECT_DOUBLE_EQ(cell.Value,
+                     FieldTransform(records, Units::AppCond, 1, Component::Phase, degrees + 360));
+    EXPECT_NE(cell.Value, FieldTransform(records, Units::AppCond, 1, Component::Phase, degrees));
+    o.OutputUnits = Units::Signal;
+    EXPECT_DOUBLE_EQ(Convert().Value, degrees) << "the table keeps the signed angle";
+}
+
 // Channels 1..4 hold the values of `values` (quadrature in code units), the others are unused.
 TEST_F(Conversion, SoundingCurveFilterReadsTheUnfilteredValues) {
     struct FilterCase {

@@ -1,5 +1,7 @@
 #include "orvex/errors.h"
+#include "orvex/processing/conversion.h"
 #include "orvex/processing/map_builder.h"
+#include "orvex/processing/positions.h"
 #include "run_fixture.h"
 
 #include <gtest/gtest.h>
@@ -63,6 +65,27 @@ TEST_F(Runs, SectionAcrossLinesReadsOneStationOfEachLine) {
     for (size_t p = 0; p < 3; ++p) {
         EXPECT_EQ(RecordOf(records.Results[p][14], 14), expected[p]);
         EXPECT_FALSE(records.Results[p][7].Valid) << "not chosen";
+    }
+}
+
+TEST_F(Runs, SectionFiltersEveryMeasurementAsConvertMeasurementDoes) {
+    records.Data.Stations[3].RawComp1[6] = 5000; // an outlier among 401..414
+    windows.Options.SFilter = {true, true};      // outside the rules, to keep the raw codes
+
+    windows.Options.SFilterNPoints.Text = "3";
+    windows.Options.SFilterDegree.Text = "10";
+    ShowSection(true, 1, {1, 2, 3, 4, 5, 6, 7, 8, 9, 10, 11, 12, 13, 14});
+    ASSERT_TRUE(Run());
+    EXPECT_FALSE(records.Results[0][6].Valid);
+    for (size_t p = 0; p < 2; ++p) {
+        MeasurementCells cells;
+        ConvertMeasurement(records, SectionRecord(records, int64_t(p)), cells);
+        for (int k = 1; k <= kChannelCount; ++k) {
+            EXPECT_EQ(records.Results[p][size_t(k)].Valid, cells[size_t(k)].Valid) << p << " " << k;
+            if (cells[size_t(k)].Valid) {
+                EXPECT_EQ(records.Results[p][size_t(k)].Value, cells[size_t(k)].Value);
+            }
+        }
     }
 }
 

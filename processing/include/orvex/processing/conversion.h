@@ -45,9 +45,14 @@ void ConvertValue(const TKavRecords &records, int64_t m, int k, TKavResultCell &
 double FieldTransform(const TKavRecords &records, Units units, int k, Component component,
                       double x);
 
-// All fourteen channels of record m, then the sounding-curve filter, which
-// rejects a value that deviates from the mean of its valid neighbours by more
-// than SFilterDegree percent.
+// All fourteen channels of record m, then the sounding-curve filter.
 void ConvertMeasurement(const TKavRecords &records, int64_t m, MeasurementCells &cells);
+
+// The sounding-curve filter (when SFilter is on) over the fourteen converted
+// cells of record m: copies them into `cells` and clears Valid of a value that
+// deviates from the mean of its valid neighbours within SFilterNPoints by more
+// than SFilterDegree percent. Every decision reads the unfiltered cells.
+void FilterMeasurement(const TKavRecords &records, int64_t m, const MeasurementCells &unfiltered,
+                       MeasurementCells &cells);
 
 } // namespace orvex

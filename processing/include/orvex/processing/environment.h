@@ -8,6 +8,7 @@
 
 #include <functional>
 #include <string>
+#include <vector>
 
 namespace orvex {
 
@@ -27,6 +28,8 @@ struct ProcessingEnvironment {
     // Called between the runs of a batch after a number field changed: the window
     // shows the records' state, processes pending messages and reads its controls back.
     std::function<void(ProcessWindows &)> ProcessPendingMessages;
+    // Told the files each run wrote, the main table first.
+    std::function<void(const std::vector<std::string> &)> TablesWritten;
 };
 
 } // namespace orvex

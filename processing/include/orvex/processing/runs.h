@@ -35,7 +35,8 @@ bool RunProcessing(TKavRecords &records, ProcessWindows &windows,
 // writing each number into its field, letting the windows catch up, rebuilding
 // the output name. A run that does not get through ends the batch without the
 // closing message. BatchInProgress is true exactly while the batch runs.
-void RunBatch(TKavRecords &records, ProcessWindows &windows, ProcessingEnvironment &environment);
+// Returns true when every run of the batch wrote its tables.
+bool RunBatch(TKavRecords &records, ProcessWindows &windows, ProcessingEnvironment &environment);
 
 // After a load through the Common Process window: the survey's extent, kind,
 // device and steps, the output-file controls, and for the data sheet with the

@@ -9,6 +9,7 @@
 #include "orvex/processing/kav_records.h"
 
 #include <string>
+#include <vector>
 
 namespace orvex {
 
@@ -44,6 +45,8 @@ std::string OutputPath(const std::string &inputFile, const std::string &outFile,
 // Each file appears whole or not at all; a failure raises InputOutputError and
 // leaves the files written before it. `separator` is the user's decimal
 // separator, used only by the general-form numbers of the curve headings.
-void WriteOutput(TKavRecords &records, const std::string &fileName, char separator);
+// Returns the files written, the main table first.
+std::vector<std::string> WriteOutput(TKavRecords &records, const std::string &fileName,
+                                     char separator);
 
 } // namespace orvex
