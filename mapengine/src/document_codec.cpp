@@ -205,6 +205,11 @@ std::unique_ptr<PlotDocument> DocumentCodec::Read(const std::string &path,
     } catch (const Error &error) {
         throw MapServerError(std::string("Cannot open the map document: ") + error.what());
     }
+    return Parse(content, path, application);
+}
+
+std::unique_ptr<PlotDocument>
+DocumentCodec::Parse(std::string_view content, const std::string &path, Application *application) {
     Reader header(content, path);
     if (content.size() < sizeof kMagic || std::memcmp(content.data(), kMagic, sizeof kMagic) != 0)
         throw MapServerError("\"" + path + "\" is not a map document of this server");
@@ -217,9 +222,10 @@ std::unique_ptr<PlotDocument> DocumentCodec::Read(const std::string &path,
                              std::to_string(kVersion));
     const uint64_t size = header.Get<uint64_t>();
     const size_t bodyStart = sizeof kMagic + 4 + 8;
-    header.Require(size + 4 == content.size() - bodyStart, "its length does not match its header");
+    header.Require(content.size() >= bodyStart + 4 && size == content.size() - bodyStart - 4,
+                   "its length does not match its header");
     const std::string_view body(content.data() + bodyStart, size);
-    Reader crc(std::string_view(content).substr(bodyStart + size), path);
+    Reader crc(content.substr(bodyStart + size), path);
     if (crc.Get<uint32_t>() != Crc32(body)) throw header.Damaged("its check sum does not match");
 
     Reader r(body, path);

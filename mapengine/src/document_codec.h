@@ -20,6 +20,9 @@ public:
     static void Write(const PlotDocument &document, const std::string &path);
     // Throws MapServerError for a missing, damaged, truncated or newer file.
     static std::unique_ptr<PlotDocument> Read(const std::string &path, Application *application);
+    // The same for a document file's bytes; `path` names it in messages.
+    static std::unique_ptr<PlotDocument> Parse(std::string_view content, const std::string &path,
+                                               Application *application);
 };
 
 } // namespace orvex::map

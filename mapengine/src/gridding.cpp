@@ -1,6 +1,7 @@
 #include "mapengine/gridding.h"
 
 #include "delaunay.h"
+#include "number_fields.h"
 
 #include "orvex/errors.h"
 #include "orvex/files.h"
@@ -8,37 +9,12 @@
 #include "orvex/text.h"
 
 #include <algorithm>
-#include <charconv>
 #include <cmath>
 #include <numeric>
 
 namespace orvex::map {
 
 namespace {
-
-bool IsSeparator(char c) {
-    return c == ' ' || c == '\t' || c == ',' || c == ';' || c == '\r';
-}
-
-// The fields of one line, as views into it.
-void SplitFields(std::string_view line, std::vector<std::string_view> &fields) {
-    fields.clear();
-    size_t i = 0;
-    while (i < line.size()) {
-        while (i < line.size() && IsSeparator(line[i]))
-            ++i;
-        const size_t start = i;
-        while (i < line.size() && !IsSeparator(line[i]))
-            ++i;
-        if (i > start) fields.push_back(line.substr(start, i - start));
-    }
-}
-
-bool ParseNumber(std::string_view text, double &value) {
-    if (!text.empty() && text.front() == '+') text.remove_prefix(1);
-    const auto [end, error] = std::from_chars(text.data(), text.data() + text.size(), value);
-    return error == std::errc() && end == text.data() + text.size() && std::isfinite(value);
-}
 
 std::string ColumnName(int column) {
     return "column " + std::to_string(column);
@@ -47,16 +23,21 @@ std::string ColumnName(int column) {
 } // namespace
 
 ScatteredData ReadDataSheet(const std::string &path, int xColumn, int yColumn, int zColumn) {
-    for (int column : {xColumn, yColumn, zColumn})
-        if (column < 1 || column > 1000)
-            throw MapServerError("Data column " + std::to_string(column) +
-                                 " is not a column of a data sheet (columns count from 1)");
     std::string content;
     try {
         content = ReadWholeFile(path);
     } catch (const Error &error) {
         throw MapServerError(std::string("Cannot read the data file: ") + error.what());
     }
+    return ParseDataSheet(content, path, xColumn, yColumn, zColumn);
+}
+
+ScatteredData ParseDataSheet(std::string_view content, const std::string &path, int xColumn,
+                             int yColumn, int zColumn) {
+    for (int column : {xColumn, yColumn, zColumn})
+        if (column < 1 || column > 1000)
+            throw MapServerError("Data column " + std::to_string(column) +
+                                 " is not a column of a data sheet (columns count from 1)");
     ScatteredData data;
     std::vector<std::string_view> fields;
     const size_t needed = static_cast<size_t>(std::max({xColumn, yColumn, zColumn}));

@@ -1,10 +1,12 @@
 #include "mapengine/gridops.h"
 
+#include "number_fields.h"
+
 #include "orvex/errors.h"
 #include "orvex/files.h"
+#include "orvex/format.h"
 
 #include <algorithm>
-#include <charconv>
 #include <cmath>
 
 namespace orvex::map {
@@ -79,29 +81,14 @@ Grid FilterPass(const Grid &grid, const std::vector<double> &weights, EdgeRule r
     return out;
 }
 
-bool IsFieldSeparator(char c) {
-    return c == ' ' || c == '\t' || c == ',' || c == ';' || c == '\r';
-}
-
-// The first `count` numeric fields of a line; false if there are fewer.
+// The first `count` fields of a line as numbers; false when it has fewer or
+// one of them is not a number.
 bool ReadNumbers(std::string_view line, double *values, int count, int &found) {
-    found = 0;
-    size_t i = 0;
-    while (found < count) {
-        while (i < line.size() && IsFieldSeparator(line[i]))
-            ++i;
-        if (i >= line.size()) return false;
-        size_t start = i;
-        while (i < line.size() && !IsFieldSeparator(line[i]))
-            ++i;
-        std::string_view field = line.substr(start, i - start);
-        if (field.front() == '+') field.remove_prefix(1);
-        double value = 0;
-        const auto [end, error] = std::from_chars(field.data(), field.data() + field.size(), value);
-        if (error != std::errc() || end != field.data() + field.size() || !std::isfinite(value))
+    thread_local std::vector<std::string_view> fields;
+    SplitFields(line, fields);
+    for (found = 0; found < count; ++found)
+        if (found >= static_cast<int>(fields.size()) || !ParseNumber(fields[found], values[found]))
             return false;
-        values[found++] = value;
-    }
     return true;
 }
 
@@ -197,6 +184,10 @@ std::vector<Polyline> ReadBlankingFile(const std::string &path) {
     } catch (const Error &error) {
         throw MapServerError(std::string("Cannot read the blanking file: ") + error.what());
     }
+    return ParseBlankingText(content, path);
+}
+
+std::vector<Polyline> ParseBlankingText(std::string_view content, const std::string &path) {
     auto fail = [&](int line, const std::string &what) {
         return MapServerError("Blanking file \"" + path + "\", line " + std::to_string(line) +
                               ": " + what);
@@ -224,8 +215,7 @@ std::vector<Polyline> ReadBlankingFile(const std::string &path) {
         // Each vertex needs a line of at least four characters; a count beyond
         // that cannot be in the file (and must not size an allocation).
         if (header[0] > static_cast<double>(rest.size()) / 4 + 1)
-            throw fail(lineNumber, "the vertex count " +
-                                       std::to_string(static_cast<long long>(header[0])) +
+            throw fail(lineNumber, "the vertex count " + FormatGeneral(header[0]) +
                                        " is more than the file holds");
         Polyline polyline;
         polyline.blankInside = found < 2 || header[1] != 0;

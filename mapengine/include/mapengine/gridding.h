@@ -8,6 +8,7 @@
 #include <optional>
 #include <span>
 #include <string>
+#include <string_view>
 #include <variant>
 #include <vector>
 
@@ -24,6 +25,9 @@ struct ScatteredData {
 // the blank value are skipped. Throws MapServerError naming the file and line
 // of any other line that cannot be read.
 ScatteredData ReadDataSheet(const std::string &path, int xColumn, int yColumn, int zColumn);
+// The same for a data sheet's text; `path` names it in messages.
+ScatteredData ParseDataSheet(std::string_view text, const std::string &path, int xColumn,
+                             int yColumn, int zColumn);
 
 // The algorithm code of triangulation with linear interpolation.
 inline constexpr int kTriangulationLinear = 9;

@@ -5,6 +5,7 @@
 #include "mapengine/grid.h"
 
 #include <string>
+#include <string_view>
 #include <vector>
 
 namespace orvex::map {
@@ -44,6 +45,8 @@ struct Polyline {
 // naming the file and line for a malformed header or vertex, a count that the
 // file does not hold, or a file without any polyline.
 std::vector<Polyline> ReadBlankingFile(const std::string &path);
+// The same for a blanking file's text; `path` names it in messages.
+std::vector<Polyline> ParseBlankingText(std::string_view text, const std::string &path);
 
 // Blanks the nodes the polygons' flags ask for: nodes inside a blank-inside
 // polygon, and, when there are blank-outside polygons, nodes inside none of

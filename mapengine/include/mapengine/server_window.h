@@ -61,7 +61,8 @@ private:
 class ServerWindow : public QMainWindow, public ServerWindowHost {
     Q_OBJECT
 public:
-    // Attaches itself to `server` and shows the documents already open.
+    // Attaches itself to `server` and shows the documents already open. The
+    // window must not outlive the server.
     ServerWindow(Application &server, Prompts &prompts, QWidget *parent = nullptr);
     ~ServerWindow() override;
 
