@@ -355,7 +355,7 @@ void TMainForm::SaveAs() {
     form->ApplyEditsToSurvey();
     // With nothing written (no legacy source to copy) the window and its marks stay.
     if (!SaveSurveyCopy(form->Records().Data, *name)) return;
-    if (QMdiSubWindow *child = mdi_->currentSubWindow()) child->close();
+    if (auto *child = qobject_cast<QMdiSubWindow *>(form->parentWidget())) child->close();
     OpenFiles({*name});
 }
 

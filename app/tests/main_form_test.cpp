@@ -16,6 +16,7 @@
 #include <QMenuBar>
 #include <QTableView>
 #include <QTest>
+#include <QTimer>
 #include <QToolBar>
 #include <QToolButton>
 
@@ -375,6 +376,18 @@ TEST_F(MainFormTest, ToolCommandsHandTheScreenToTheirWindows) {
     Action("Action_ReliefSection")->trigger();
     EXPECT_TRUE(relief.isVisible());
     relief.close();
+    EXPECT_TRUE(form.isVisible());
+
+    // Process Options is shown modally and the command waits until it closes.
+    form.SetToolWindow(ToolWindow::ProcessOptions, &options);
+    bool modal = false;
+    QTimer::singleShot(0, &options, [&] {
+        modal = options.isVisible() && options.isModal();
+        options.close();
+    });
+    Action("Action_ProcessOptions")->trigger();
+    EXPECT_TRUE(modal);
+    EXPECT_FALSE(options.isVisible());
     EXPECT_TRUE(form.isVisible());
 
     // Ctrl+S is Section Process: Save As, which has it too, is disabled.

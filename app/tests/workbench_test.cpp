@@ -118,8 +118,8 @@ TEST_F(WorkbenchTest, ViewWindowReturnsAboveItsAnchor) {
     view.show();
     ASSERT_TRUE(QTest::qWaitForWindowExposed(&view));
     view.move(10, 10); // as the user drops it somewhere else
-    QTest::qWait(400);
-    EXPECT_EQ(view.frameGeometry().left(), relief.frameGeometry().left());
+    EXPECT_TRUE(QTest::qWaitFor(
+        [&] { return view.frameGeometry().left() == relief.frameGeometry().left(); }, 10000));
     EXPECT_EQ(view.frameGeometry().bottom() + 1, relief.frameGeometry().top());
 }
 
