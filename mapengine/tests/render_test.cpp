@@ -47,10 +47,12 @@ PlotDocument &StepMap(Application &server, const ScratchDir &dir) {
 // The pixel of map point (x, y) in a picture of the page at `dpi`.
 QPoint PixelOf(const PlotDocument &document, double x, double y, double dpi) {
     const auto &frame = static_cast<const MapFrame &>(document.Shapes().Item(1));
-    double u, v;
-    LayoutFrame(frame).MapToPlane(x, y, u, v);
+    const FrameLayout layout = LayoutFrame(frame);
+    double u, v, px, py;
+    layout.MapToPlane(x, y, u, v);
+    layout.projection.Apply(u, v, px, py);
     const QPointF p = PageToDevice(document.PageSetup(), dpi / 2.54)
-                          .map(QPointF(frame.CentreX() + u, frame.CentreY() + v));
+                          .map(QPointF(frame.CentreX() + px, frame.CentreY() + py));
     return p.toPoint();
 }
 
@@ -81,6 +83,28 @@ TEST(Render, BandsTakeTheirLevelColoursAndBlanksStayEmpty) {
         for (int dy = -6; dy <= 6; ++dy)
             dark += qGray(image.pixel(below + QPoint(dx, dy))) < 128;
     EXPECT_GT(dark, 5) << "no tick label under the origin";
+}
+
+TEST(Render, TiltedViewKeepsTheBandsWhereTheMapPointsGo) {
+    ScratchDir dir;
+    Application server;
+    PlotDocument &document = StepMap(server, dir);
+    auto &frame = static_cast<MapFrame &>(document.Shapes().Item(1));
+    frame.SetViewRotation(30);
+    frame.SetViewTilt(35);
+    frame.SetEyeDistance(20);
+    const QImage image = RenderImage(document, 100);
+    auto at = [&](double x, double y) {
+        return image.pixel(PixelOf(document, x, y, 100)) & 0xFFFFFF;
+    };
+    EXPECT_EQ(at(5, 3), 0xFF0000u);
+    EXPECT_EQ(at(17, 6), 0x0000FFu);
+    EXPECT_EQ(at(1, 9.5), 0xFFFFFFu);
+    // Turned and tilted, the map still lies within the printable page.
+    const PageBox bounds = frame.Bounds(), page = document.PageSetup().Printable();
+    EXPECT_GE(bounds.left, page.left - 1e-9);
+    EXPECT_LE(bounds.right, page.right + 1e-9);
+    EXPECT_LT(bounds.Height(), 0.8 * bounds.Width());
 }
 
 TEST(Render, ExportsEachPictureFormatWholeOrNotAtAll) {

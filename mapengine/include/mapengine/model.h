@@ -8,6 +8,7 @@
 // References returned by a collection stay valid until that object is removed
 // (a document closed, levels regenerated).
 //
+// clang-format off
 // The program's map builder names the server's operations by their entry numbers
 // (positions in each object's automation function table, 0 to 6 being the
 // standard ones). Each entry it relies on, and the method that carries it out:
@@ -17,13 +18,13 @@
 //   application         14 (visible)             Application::SetVisible
 //                       17 → documents           Application::Documents
 //                       32 ()                    Application::ReleaseResources
-//                       36 (57 positional)       Application::GridData
-//                       (GridDataRequest::FromPositional) 40 (in, filter, passes,
-//                       Application::FilterGrid
+//                       36 (57 positional)       Application::GridData, the arguments
+//                                                through GridDataRequest::FromPositional
+//                       40 (in, filter, passes,  Application::FilterGrid
 //                           edge, out, format)
 //                       41 (in, polygons, out,   Application::BlankGrid
 //                           format)
-//                       42 (in, out, format)     Application::ConvertGrid (format 4: XYZ text)
+//                       42 (in, out, format)     Application::ConvertGrid (format 4: XYZ)
 //   document collection  9 → count               DocumentCollection::Count
 //                       12 (kind 1) → document   DocumentCollection::Add
 //                       13 (file, 0) → document  DocumentCollection::Open
@@ -65,6 +66,7 @@
 //                       13 (first, last, step)   Levels::Regenerate
 //                       16 (lines, labels, 1)    Levels::Reset
 //   level               11 → colour; colour 10   Level::SetFillColour (r + 256 g + 65536 b)
+// clang-format on
 #pragma once
 
 #include "mapengine/contours.h"
