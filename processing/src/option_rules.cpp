@@ -128,4 +128,45 @@ void StepProcessingStep(EditState &step, bool up, char separator) {
         step.Text = FormatGeneral(value - 0.1, separator);
 }
 
+void SaveOptionSnapshot(const ProcessOptionsControls &c, OptionSnapshot &s, char separator) {
+    s.OutputUnits = c.OutputUnits.ItemIndex;
+    s.FieldComponent = c.FieldComponent.ItemIndex;
+    s.CurrentNorm = c.CurrentNorm.Checked;
+    s.Freq2Norm = c.Freq2Norm.Checked;
+    s.MinusAir = c.MinusAir.Checked;
+    s.CreateCurrentFile = c.CreateCurrentFile.Checked;
+    s.CreateLogFile = c.CreateLogFile.Checked;
+    s.ShowScale = c.ShowScale.Checked;
+    s.NumBreaksDefault = c.NumBreaksDefault.Checked;
+    s.RSquaredDefault = c.RSquaredDefault.Checked;
+    s.MajorIntervalDefault = c.MajorIntervalDefault.Checked;
+    s.ColorMap = c.ColorMap.ItemIndex;
+    s.NumRows = ParseInteger(c.NumRows.Text);
+    s.NumColumns = ParseInteger(c.NumColumns.Text);
+    s.MajorInterval = ParseInteger(c.MajorInterval.Text);
+    s.RSquared = ParseReal(c.RSquared.Text, separator);
+}
+
+void RestoreOptionSnapshot(ProcessOptionsControls &c, const OptionSnapshot &s, char separator) {
+    c.OutputUnits.ItemIndex = s.OutputUnits;
+    c.FieldComponent.ItemIndex = s.FieldComponent;
+    c.CurrentNorm.Checked = s.CurrentNorm;
+    c.Freq2Norm.Checked = s.Freq2Norm;
+    c.MinusAir.Checked = s.MinusAir;
+    c.CreateCurrentFile.Checked = s.CreateCurrentFile;
+    c.CreateLogFile.Checked = s.CreateLogFile;
+    c.ShowScale.Checked = s.ShowScale;
+    c.NumBreaksDefault.Checked = s.NumBreaksDefault;
+    c.RSquaredDefault.Checked = s.RSquaredDefault;
+    c.MajorIntervalDefault.Checked = s.MajorIntervalDefault;
+    c.ColorMap.ItemIndex = s.ColorMap;
+    c.NumRows.Text = std::to_string(s.NumRows);
+    c.NumColumns.Text = std::to_string(s.NumColumns);
+    c.MajorInterval.Text = std::to_string(s.MajorInterval);
+    c.RSquared.Text = FormatGeneral(s.RSquared, separator);
+    UpdateLimitControls(c);
+    UpdateOptionRules(c);
+    UpdateDefaultBoxes(c);
+}
+
 } // namespace orvex

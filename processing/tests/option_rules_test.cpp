@@ -115,6 +115,33 @@ TEST(OptionRules, CheckBoxHandlers) {
     EXPECT_EQ(step.Text, "0,2");
 }
 
+TEST(OptionRules, CancelRestoresTheSnapshotsItemsOnly) {
+    ProcessOptionsControls c;
+    OptionSnapshot snapshot;
+    SaveOptionSnapshot(c, snapshot, '.');
+    c.ColorMap.ItemIndex = 0;
+    c.PageSize.ItemIndex = 2;
+    c.OutputUnits.ItemIndex = 0;
+    c.LogValues.Checked = true;
+    c.NumBreaksDefault.Checked = false;
+    c.NumRows.Text = "40";
+    OnOutputUnitsClick(c);
+    RestoreOptionSnapshot(c, snapshot, '.');
+    EXPECT_EQ(c.ColorMap.ItemIndex, 3);
+    EXPECT_EQ(c.PageSize.ItemIndex, 2);
+    EXPECT_EQ(c.OutputUnits.ItemIndex, 2);
+    EXPECT_TRUE(c.LogValues.Checked);
+    EXPECT_EQ(c.NumRows.Text, "100");
+    EXPECT_FALSE(c.NumRows.Enabled);
+    EXPECT_FALSE(c.SignalType.Enabled) << "the rules follow the restored units";
+
+    c.MajorInterval.Text = "2.5";
+    c.ShowScale.Checked = true;
+    EXPECT_THROW(SaveOptionSnapshot(c, snapshot, '.'), ConversionError);
+    EXPECT_TRUE(snapshot.ShowScale) << "taken before the bad value";
+    EXPECT_EQ(snapshot.MajorInterval, 1) << "the snapshot stops at it";
+}
+
 TEST(OptionRules, OutputFormatSteersUseSurferOnceASurveyIsLoaded) {
     ProcessOptionsControls c;
     CommonProcessFields common;

@@ -55,4 +55,28 @@ void StepMargin(EditState &margin, bool up, char separator);
 // subtracts 0.1 unless the value is already 0.1 or less.
 void StepProcessingStep(EditState &step, bool up, char separator);
 
+// What Cancel of the Process Options window gives back: the units, the
+// component, the side files and switches of the corrections, and the
+// map-server options, counts as integers and R² as a real.
+struct OptionSnapshot {
+    int OutputUnits = 0, FieldComponent = 0, ColorMap = 0;
+    bool CurrentNorm = false, Freq2Norm = false, MinusAir = false;
+    bool CreateCurrentFile = false, CreateLogFile = false, ShowScale = false;
+    bool NumBreaksDefault = false, RSquaredDefault = false, MajorIntervalDefault = false;
+    long long NumRows = 0, NumColumns = 0, MajorInterval = 0;
+    double RSquared = 0;
+};
+
+// Takes the snapshot when the window is shown. A count or interval that is not
+// an integer, or an R² that is not a number, raises ConversionError and the
+// snapshot stops at that value.
+void SaveOptionSnapshot(const ProcessOptionsControls &controls, OptionSnapshot &snapshot,
+                        char separator);
+
+// Cancel: puts the snapshot's items back (signal type, layout, limits, filter,
+// page, margins and coefficients keep what the user set) and lets the rules
+// bring the other controls in line with them.
+void RestoreOptionSnapshot(ProcessOptionsControls &controls, const OptionSnapshot &snapshot,
+                           char separator);
+
 } // namespace orvex
