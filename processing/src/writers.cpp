@@ -63,6 +63,22 @@ std::vector<size_t> PositionOrder(const TKavRecords &records) {
     return order;
 }
 
+// A map as a matrix: "           Y|X" and the X of every cell of the first row,
+// then for every row the Y of its first cell and one column per cell.
+template <typename Column>
+void MapMatrix(Table &table, const TKavResults &results, int width, int decimals, Column column) {
+    table.Text("           Y|X");
+    for (const TKavResultCell &cell : results.at(0))
+        table.Fixed(cell.X, width, decimals);
+    table.EndLine();
+    for (const auto &row : results) {
+        table.Fixed(row.at(0).Y, width, decimals);
+        for (const TKavResultCell &cell : row)
+            column(cell);
+        table.EndLine();
+    }
+}
+
 Table MapMainTable(const TKavRecords &records) {
     const TKavResults &results = records.Results;
     const TKavOptions &o = records.Options;
@@ -79,16 +95,8 @@ Table MapMainTable(const TKavRecords &records) {
                 table.Int(n++, 10).EndLine();
             }
     } else if (o.OutputFormat == TableLayout::SoundingCurves) {
-        table.Text("           Y|X");
-        for (const TKavResultCell &cell : results.at(0))
-            table.Fixed(cell.X, 20, 10);
-        table.EndLine();
-        for (const auto &row : results) {
-            table.Fixed(row.at(0).Y, 20, 10);
-            for (const TKavResultCell &cell : row)
-                table.Cell(cell, 20, 10);
-            table.EndLine();
-        }
+        MapMatrix(table, results, 20, 10,
+                  [&](const TKavResultCell &cell) { table.Cell(cell, 20, 10); });
     }
     // The curve and inversion layouts have no map form: the file stays empty.
     return table;
@@ -194,16 +202,8 @@ Table CurrentTable(const TKavRecords &records) {
     const TKavResults &results = records.Results;
     Table table;
     if (records.Kind == RunKind::Map) {
-        table.Text("           Y|X");
-        for (const TKavResultCell &cell : results.at(0))
-            table.Fixed(cell.X, 14, 2);
-        table.EndLine();
-        for (const auto &row : results) {
-            table.Fixed(row.at(0).Y, 14, 2);
-            for (const TKavResultCell &cell : row)
-                table.Fixed(cell.Current, 14, 5);
-            table.EndLine();
-        }
+        MapMatrix(table, results, 14, 2,
+                  [&](const TKavResultCell &cell) { table.Fixed(cell.Current, 14, 5); });
     } else {
         table.Text("Depth|Station");
         for (const auto &row : results)
