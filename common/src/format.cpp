@@ -1,5 +1,7 @@
 #include "orvex/format.h"
 
+#include <algorithm>
+#include <charconv>
 #include <cmath>
 #include <cstdio>
 #include <cstdlib>
@@ -38,30 +40,39 @@ std::string PadLeft(const std::string &text, int width) {
 
 std::string FormatFixed(double value, int width, int decimals, char separator) {
     if (!std::isfinite(value)) return PadLeft(NonFinite(value), width);
-    if (decimals < 0) decimals = 0;
-    // The exact expansion to 30 guard digits decides the rounding; printf's own
-    // rounding would send exact halves to even.
-    const int guard = 30;
-    std::vector<char> buffer(
-        static_cast<size_t>(std::snprintf(nullptr, 0, "%.*f", decimals + guard, std::fabs(value))) +
-        1);
-    std::snprintf(buffer.data(), buffer.size(), "%.*f", decimals + guard, std::fabs(value));
-    std::string expansion(buffer.data());
-    const size_t point = expansion.find('.');
-    std::string integerPart = expansion.substr(0, point);
-    std::string fraction = expansion.substr(point + 1);
-    std::string kept = integerPart + fraction.substr(0, static_cast<size_t>(decimals));
-    if (fraction[static_cast<size_t>(decimals)] >= '5') {
-        if (IncrementDigits(kept)) kept.insert(kept.begin(), '1');
+    decimals = std::clamp(decimals, 0, 60);
+    const double magnitude = std::fabs(value);
+    // to_chars rounds correctly to the nearest, sending only exact halves to
+    // even. An exact half shows as a final 5 with one decimal more; only then
+    // are guard digits read to round it away from zero instead.
+    char buffer[420];
+    auto written = std::to_chars(buffer, buffer + sizeof buffer, magnitude,
+                                 std::chars_format::fixed, decimals + 1);
+    std::string digits; // the kept digits without the point
+    if (*(written.ptr - 1) != '5') {
+        written = std::to_chars(buffer, buffer + sizeof buffer, magnitude, std::chars_format::fixed,
+                                decimals);
+        for (const char *c = buffer; c != written.ptr; ++c)
+            if (*c != '.') digits += *c;
+    } else {
+        const int guard = 30;
+        written = std::to_chars(buffer, buffer + sizeof buffer, magnitude, std::chars_format::fixed,
+                                decimals + guard);
+        const char *point = std::find(buffer, written.ptr, '.');
+        digits.assign(buffer, static_cast<size_t>(point - buffer));
+        digits.append(point + 1, static_cast<size_t>(decimals));
+        if (point[1 + decimals] >= '5' && IncrementDigits(digits))
+            digits.insert(digits.begin(), '1');
     }
-    const size_t integerDigits = kept.size() - static_cast<size_t>(decimals);
-    bool allZero = kept.find_first_not_of('0') == std::string::npos;
+    const size_t integerDigits = digits.size() - static_cast<size_t>(decimals);
+    const bool allZero = digits.find_first_not_of('0') == std::string::npos;
     std::string text;
+    text.reserve(digits.size() + 2);
     if (std::signbit(value) && !allZero) text += '-';
-    text += kept.substr(0, integerDigits);
+    text.append(digits, 0, integerDigits);
     if (decimals > 0) {
         text += separator;
-        text += kept.substr(integerDigits);
+        text.append(digits, integerDigits);
     }
     return PadLeft(text, width);
 }
