@@ -15,19 +15,8 @@ QWidget *DialogParent() {
 }
 
 const char *TypeCaption(MessageType type) {
-    switch (type) {
-    case MessageType::Warning:
-        return "Warning";
-    case MessageType::Error:
-        return "Error";
-    case MessageType::Information:
-        return "Information";
-    case MessageType::Confirmation:
-        return "Confirm";
-    case MessageType::Custom:
-        break;
-    }
-    return kApplicationTitle;
+    const char *caption = MessageTypeCaption(type);
+    return *caption ? caption : kApplicationTitle;
 }
 
 QMessageBox::Icon TypeIcon(MessageType type) {

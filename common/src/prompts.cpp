@@ -31,7 +31,9 @@ ModalResult DefaultAnswer(unsigned buttons) {
     return ModalResult::Abort;
 }
 
-const char *TypeWord(MessageType type) {
+} // namespace
+
+const char *MessageTypeCaption(MessageType type) {
     switch (type) {
     case MessageType::Warning:
         return "Warning";
@@ -44,13 +46,12 @@ const char *TypeWord(MessageType type) {
     case MessageType::Custom:
         break;
     }
-    return "Message";
+    return "";
 }
 
-} // namespace
-
 ModalResult ConsolePrompts::Message(const MessageRequest &request) {
-    std::fprintf(stderr, "%s: %s\n", TypeWord(request.type), request.text.c_str());
+    const char *caption = MessageTypeCaption(request.type);
+    std::fprintf(stderr, "%s: %s\n", *caption ? caption : "Message", request.text.c_str());
     unsigned buttons = request.buttons;
     if (buttons & ButtonOk) return ModalResult::Ok;
     if (buttons & ButtonCancel) return ModalResult::Cancel;

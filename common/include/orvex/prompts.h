@@ -64,6 +64,10 @@ public:
     void ShowError(const std::string &text) { Message({MessageType::Error, text, "", ButtonOk}); }
 };
 
+// The standard caption of a message box of that type ("Warning", "Error",
+// "Information", "Confirm"); "" for a custom box.
+const char *MessageTypeCaption(MessageType type);
+
 // Splits a dialog filter into its (description, patterns) pairs.
 std::vector<std::pair<std::string, std::string>> SplitDialogFilter(const std::string &filter);
 
