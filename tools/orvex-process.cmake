@@ -1,2 +1,2 @@
 add_executable(orvex-process ${CMAKE_CURRENT_SOURCE_DIR}/orvex-process.cpp)
-target_link_libraries(orvex-process PRIVATE processing_core survey_core)
+target_link_libraries(orvex-process PRIVATE surfer_core processing_core survey_core)

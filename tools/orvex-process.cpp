@@ -1,7 +1,8 @@
 // orvex-process: the processing engine without a display. It loads a survey,
 // sets the controls of the Process Options, Common Process and Map or Section
 // Process windows from its flags through the same option rules the windows
-// use, runs a map or section (or a batch of them) and prints the files it wrote.
+// use, runs a map or section (or a batch of them), hands the data sheets to the
+// map server when asked, and prints the files it wrote.
 #include "orvex/errors.h"
 #include "orvex/files.h"
 #include "orvex/processing/kav_records.h"
@@ -9,6 +10,8 @@
 #include "orvex/processing/runs.h"
 #include "orvex/processing/writers.h"
 #include "orvex/prompts.h"
+#include "orvex/surfer/builder.h"
+#include "orvex/surfer/mapengine_server.h"
 #include "orvex/survey/load.h"
 #include "orvex/text.h"
 
@@ -65,6 +68,33 @@ Process options:
   --log-file                           also write the .log file
   --current-file                       also write the .cur file
 
+Maps (with the data sheet layout; sections are gridded in the plane of
+position and depth):
+  --use-surfer               grid the data sheet into the .grd file of the
+                             same name beside it ("Use Surfer")
+  --create-map               also draw the grid into the .srf map document of
+                             the same name ("Create and Show Map"; implies
+                             --use-surfer); orvex-render DOCUMENT PICTURE.png
+                             draws the document as a picture
+  --columns N, --rows N      grid nodes along x and y; either one clears "D"
+                             for both, and the other keeps its field's 100
+                             (default: the map server's, 100 along the longer
+                             side)
+  --rsquared R               R squared of the gridding (default: the server's)
+  --levels N                 N contour levels from the grid's lowest to its
+                             highest value, N from 2 (default: the map
+                             server's, a round interval)
+  --color-map cyan-orange|blue-red|yellow-brown|rainbow|invert-rainbow
+                             level colours (default rainbow)
+  --show-scale               draw the colour scale beside the map
+  --major-interval X         spacing of the axes' major ticks (default: the
+                             map server's)
+  --page A3|A4|A5            page size (default A4)
+  --landscape                a landscape page (default portrait)
+  --margins L,R,T,B          page margins, cm (default 1,1,1,1)
+  --no-map-server            start as if the map server could not be created
+                             (so does the environment ORVEX_NO_MAP_SERVER=1)
+
 Common options:
   --x-step S, --y-step S     station and line steps of the positions, m
                              (default: the survey's)
@@ -79,7 +109,8 @@ Common options:
 
 The option rules of the windows apply: a control they lock keeps its state,
 and the tool says so on standard error. It prints each file it wrote and the
-closing message. Exit status: 0 success, 1 the run failed, 2 usage error.
+closing message; the map server's grids and documents follow their data
+sheet. Exit status: 0 success, 1 the run failed, 2 usage error.
 )";
 
 class UsageError : public std::runtime_error {
@@ -121,6 +152,12 @@ struct Request {
     std::optional<std::vector<std::string>> scaleCoefs;
     std::optional<std::string> xStep, yStep, depthScale, coordFile, out, calibrationDir;
     bool xMirror = false, yMirror = false, xyChange = false;
+    bool useSurfer = false, createMap = false, noMapServer = false;
+    // The "SurfOpt" and "SurfPage" controls asked for.
+    std::optional<std::string> levels, columns, rows, rSquared, majorInterval;
+    std::optional<int> colorMap, page;
+    bool showScale = false, landscape = false;
+    std::optional<std::vector<std::string>> margins;
 };
 
 int Choice(const std::string &flag, const std::string &value,
@@ -258,6 +295,33 @@ Request Parse(int argc, char **argv) {
             r.out = value();
         } else if (flag == "--calibration-dir") {
             r.calibrationDir = value();
+        } else if (flag == "--use-surfer") {
+            r.useSurfer = true;
+        } else if (flag == "--create-map") {
+            r.useSurfer = r.createMap = true;
+        } else if (flag == "--no-map-server") {
+            r.noMapServer = true;
+        } else if (flag == "--levels" || flag == "--columns" || flag == "--rows") {
+            (flag == "--levels"    ? r.levels
+             : flag == "--columns" ? r.columns
+                                   : r.rows) = std::to_string(Integer(flag, value()));
+        } else if (flag == "--rsquared" || flag == "--major-interval") {
+            (flag == "--rsquared" ? r.rSquared : r.majorInterval) = Number(flag, value());
+        } else if (flag == "--color-map") {
+            r.colorMap =
+                Choice(flag, value(),
+                       {"cyan-orange", "blue-red", "yellow-brown", "rainbow", "invert-rainbow"});
+        } else if (flag == "--show-scale") {
+            r.showScale = true;
+        } else if (flag == "--page") {
+            r.page = Choice(flag, value(), {"A3", "A4", "A5"});
+        } else if (flag == "--landscape") {
+            r.landscape = true;
+        } else if (flag == "--margins") {
+            r.margins = Split(value(), ',');
+            if (r.margins->size() != 4) throw UsageError("--margins takes four values as L,R,T,B");
+            for (std::string &margin : *r.margins)
+                margin = Number(flag, margin);
         } else if (!flag.empty() && flag[0] == '-') {
             throw UsageError("unknown option " + flag);
         } else if (r.survey.empty()) {
@@ -271,6 +335,12 @@ Request Parse(int argc, char **argv) {
         throw UsageError("--freq and --coord-file belong to maps");
     if (r.kind == Request::Kind::Map && r.sectionFreqs)
         throw UsageError("--section-freqs belongs to sections");
+    if (!r.useSurfer && (r.columns || r.rows || r.rSquared))
+        throw UsageError("--columns, --rows and --rsquared belong to --use-surfer");
+    if (!r.createMap && (r.levels || r.majorInterval || r.colorMap || r.showScale || r.page ||
+                         r.landscape || r.margins))
+        throw UsageError("--levels, --color-map, --show-scale, --major-interval, --page, "
+                         "--landscape and --margins belong to --create-map");
     return r;
 }
 
@@ -346,6 +416,30 @@ void SetProcessOptions(const Request &r, ProcessOptionsControls &c) {
     if (r.coordType) c.CoordType.ItemIndex = *r.coordType;
     c.CreateLogFile.Checked = r.logFile;
     c.CreateCurrentFile.Checked = r.currentFile;
+
+    // "SurfOpt" and "SurfPage": a value given clears its "D" box.
+    const auto set = [](const std::optional<std::string> &value, EditState &edit,
+                        CheckState &defaultBox) {
+        if (!value) return;
+        defaultBox.Checked = false;
+        edit.Text = *value;
+    };
+    set(r.levels, c.NumLevels, c.NumLevelsDefault);
+    set(r.columns, c.NumColumns, c.NumBreaksDefault);
+    set(r.rows, c.NumRows, c.NumBreaksDefault);
+    set(r.rSquared, c.RSquared, c.RSquaredDefault);
+    set(r.majorInterval, c.MajorInterval, c.MajorIntervalDefault);
+    UpdateDefaultBoxes(c);
+    c.ShowScale.Checked = r.showScale;
+    if (r.colorMap) c.ColorMap.ItemIndex = *r.colorMap;
+    if (r.page) c.PageSize.ItemIndex = *r.page;
+    c.Landscape = r.landscape;
+    if (r.margins) {
+        c.MarginLeft.Text = (*r.margins)[0];
+        c.MarginRight.Text = (*r.margins)[1];
+        c.MarginTop.Text = (*r.margins)[2];
+        c.MarginBottom.Text = (*r.margins)[3];
+    }
 }
 
 // A number typed into a station or line field and then left: the field clamps it
@@ -414,9 +508,12 @@ void SetProcessWindow(const Request &r, const TKavSurveyData &data, ProcessWindo
 }
 
 void SetCommonWindow(const Request &r, bool chaotic, CommonProcessFields &common) {
-    // The tool writes tables only: no map server to grid them.
-    common.UseSurfer.Checked = false;
+    // Loading ticked "Use Surfer" wherever the layout and the map server allow it.
+    if (r.useSurfer && !common.UseSurfer.Enabled)
+        throw UsageError("--use-surfer needs the data sheet layout (--format sheet)");
+    common.UseSurfer.Checked = r.useSurfer;
     OnUseSurferClick(common);
+    common.CreateMap.Checked = r.createMap;
     const auto tick = [](CheckState &box, bool wanted, const char *caption) {
         if (!wanted) return;
         if (box.Enabled)
@@ -433,15 +530,46 @@ void SetCommonWindow(const Request &r, bool chaotic, CommonProcessFields &common
     if (r.yStep) common.YStep.Text = *r.yStep;
 }
 
+// Prints the grids and documents the map server wrote, after the tables.
+class PrintingMapBuilder : public MapBuilder {
+public:
+    explicit PrintingMapBuilder(MapBuilder &builder) : builder_(builder) {}
+    void GridDataFiles(const std::vector<std::string> &dataFiles,
+                       const TKavSurfOpt &options) override {
+        builder_.GridDataFiles(dataFiles, options);
+        for (const std::string &file : dataFiles)
+            std::printf("%s\n", ChangeExtension(file, ".grd").c_str());
+    }
+    void CreateMapDocuments(const std::vector<std::string> &gridFiles, bool batchInProgress,
+                            const TKavSurfOpt &options) override {
+        builder_.CreateMapDocuments(gridFiles, batchInProgress, options);
+        for (const std::string &file : gridFiles)
+            std::printf("%s\n", ChangeExtension(file, ".srf").c_str());
+    }
+    void CloseOpenDocuments() override { builder_.CloseOpenDocuments(); }
+
+private:
+    MapBuilder &builder_;
+};
+
 int Process(const Request &r) {
     ToolPrompts prompts;
     ProcessingEnvironment environment(prompts);
+    // The map server, created as the workbench creates it at start-up; without a
+    // display its window is never drawn.
+    SurferContext surfer;
+    environment.SurferAvailable = ConnectSurfer(
+        surfer, MapEngineFactory(r.noMapServer || MapServerSwitchedOffByEnvironment()), prompts,
+        {});
+    if (r.useSurfer && !environment.SurferAvailable)
+        throw Error("--use-surfer needs the map server, which could not be created");
+    SurferMapBuilder builder(surfer);
+    PrintingMapBuilder printing(builder);
+    environment.Maps = &printing;
     if (r.calibrationDir)
         environment.CalibrationFolder = r.calibrationDir->empty() || r.calibrationDir->back() == '/'
                                             ? *r.calibrationDir
                                             : *r.calibrationDir + "/";
-    // The mirrors and "XY Change" follow the map server's presence as in the window.
-    environment.SurferAvailable = true;
     environment.TablesWritten = [](const std::vector<std::string> &files) {
         for (const std::string &file : files)
             std::printf("%s\n", file.c_str());
