@@ -4,6 +4,8 @@
 #include "orvex/app/view_form.h"
 #include "orvex/processing/calibration.h"
 
+#include "mapengine/server_window.h"
+
 #include <QWidget>
 
 namespace orvex {
@@ -27,8 +29,8 @@ double EngineChannelFrequency(const TKavRecords &engine, int32_t deviceNumber, i
     return engine.Options.Calibration[static_cast<size_t>(deviceNumber)].Frequencies[channel];
 }
 
-TWorkbench::TWorkbench(Prompts &prompts, ToolWindowFactories factories)
-    : prompts_(prompts), factories_(std::move(factories)) {}
+TWorkbench::TWorkbench(Prompts &prompts, ToolWindowFactories factories, SurferFactory mapServer)
+    : prompts_(prompts), factories_(std::move(factories)), mapServer_(std::move(mapServer)) {}
 
 TWorkbench::~TWorkbench() {
     // Tool windows first: they may refer to the main window.
@@ -44,6 +46,7 @@ void TWorkbench::CreateWindows() {
         return EngineChannelFrequency(engine_, device, channel);
     });
     for (const ToolWindowInfo &info : kStartupOrder) {
+        if (info.window == ToolWindow::CreateMaps) ConnectMapServer();
         const ToolWindowFactory &factory = factories_[static_cast<size_t>(info.window)];
         if (!factory) continue;
         QWidget *window = factory(*this);
@@ -53,6 +56,17 @@ void TWorkbench::CreateWindows() {
         windows_[static_cast<size_t>(info.window)] = window;
         main_->SetToolWindow(info.window, window);
     }
+}
+
+void TWorkbench::ConnectMapServer() {
+    // Without a server the Process Options window would also hide its "SurfOpt"
+    // and "SurfPage" pages; that window does not exist yet.
+    const bool available =
+        ConnectSurfer(surfer_, mapServer_, prompts_, [this] { main_->SetSurferAvailable(false); });
+    if (!available) return;
+    main_->SetSurferAvailable(true);
+    if (auto *own = dynamic_cast<MapEngineSurfer *>(surfer_.Application.get()))
+        serverWindow_ = std::make_unique<map::ServerWindow>(own->Engine(), prompts_);
 }
 
 } // namespace orvex

@@ -4,15 +4,22 @@
 #include "orvex/app/view_form.h"
 #include "orvex/app/workbench.h"
 #include "orvex/errors.h"
+#include "orvex/files.h"
 #include "orvex/survey/edit_data_form.h"
 #include "orvex/survey/legacy.h"
 #include "orvex/testing/qt_application.h"
 #include "orvex/testing/scratch_dir.h"
 
+#include "mapengine/server_window.h"
+
 #include <QLabel>
+#include <QMenu>
+#include <QMenuBar>
 #include <QPushButton>
 #include <QTest>
 #include <QTimer>
+#include <QToolBar>
+#include <QToolButton>
 
 #include <gtest/gtest.h>
 
@@ -136,4 +143,72 @@ TEST_F(WorkbenchTest, ErrorsEndTheCommandInTheErrorBox) {
 
     EXPECT_EQ(QtNameFilters("Kav Data Files (*.kav)|*.kav|Old files|*.prf;*.cpr"),
               QStringList({"Kav Data Files (*.kav)", "Old files (*.prf *.cpr)"}));
+}
+
+namespace {
+
+// Relief Section and Create Maps as the user meets them: on the tool bar, in
+// the Tools menu and in the right-click menu.
+std::vector<bool> MapCommandStates(TMainForm &main) {
+    std::vector<bool> states;
+    for (const char *name : {"ReliefSection", "CreateMaps"}) {
+        QAction *action = main.findChild<QAction *>(QString("Action_") + name);
+        states.push_back(main.findChild<QToolButton *>(QString("ToolButton_") + name)->isEnabled());
+        states.push_back(main.findChild<QMenu *>("Menu_Tools")->actions().contains(action) &&
+                         action->isEnabled());
+        states.push_back(main.PopupMenu()->actions().contains(action) && action->isEnabled());
+    }
+    return states;
+}
+
+// Factories for the two windows that need the map server, noting how many
+// messages had been shown when each window was created.
+ToolWindowFactories MapWindows(ScriptedPrompts &prompts, std::vector<size_t> &shownBefore) {
+    ToolWindowFactories factories;
+    for (ToolWindow which :
+         {ToolWindow::MultiMapOptions, ToolWindow::ReliefSection, ToolWindow::CreateMaps})
+        factories[static_cast<size_t>(which)] = [&](TWorkbench &) {
+            shownBefore.push_back(prompts.messages.size());
+            return new QWidget;
+        };
+    return factories;
+}
+
+} // namespace
+
+TEST_F(WorkbenchTest, WithoutTheMapServerTheUserIsWarnedAndItsCommandsStayDisabled) {
+    std::vector<size_t> shownBefore;
+    TWorkbench workbench(prompts, MapWindows(prompts, shownBefore), MapEngineFactory(true));
+    workbench.CreateWindows();
+    // The warning comes where Create Maps is created: after Multi Map Options.
+    EXPECT_EQ(shownBefore, (std::vector<size_t>{0, 1, 1}));
+    ASSERT_EQ(prompts.messages.size(), 1u);
+    EXPECT_EQ(prompts.messages[0].type, MessageType::Warning);
+    EXPECT_EQ(prompts.messages[0].buttons, unsigned{ButtonOk});
+    EXPECT_EQ(prompts.messages[0].text, "Surfer is not Installed at this Computer! You Could not "
+                                        "Use Automatic Visualization!");
+    EXPECT_EQ(MapCommandStates(workbench.MainForm()), std::vector<bool>(6, false));
+    EXPECT_FALSE(SurferAvailable(workbench.Surfer()));
+    EXPECT_EQ(workbench.ServerWindow(), nullptr);
+}
+
+TEST_F(WorkbenchTest, WithTheMapServerItsCommandsAndWindowAreThere) {
+    std::vector<size_t> shownBefore;
+    TWorkbench workbench(prompts, MapWindows(prompts, shownBefore));
+    workbench.CreateWindows();
+    EXPECT_TRUE(prompts.messages.empty());
+    EXPECT_EQ(MapCommandStates(workbench.MainForm()), std::vector<bool>(6, true));
+    ASSERT_TRUE(SurferAvailable(workbench.Surfer()));
+    map::ServerWindow *window = workbench.ServerWindow();
+    ASSERT_NE(window, nullptr);
+    EXPECT_FALSE(window->isVisible());
+
+    // A map built through the workbench's references appears in the server's window.
+    orvex::testing::ScratchDir scratch;
+    WriteWholeFile(scratch / "map.dat", "0 0 1\n10 0 2\n0 10 3\n10 10 5\n");
+    GridDataFiles(workbench.Surfer(), {scratch / "map.dat"}, {});
+    CreateMapDocuments(workbench.Surfer(), {scratch / "map.grd"}, false, {});
+    EXPECT_TRUE(window->isVisible());
+    EXPECT_EQ(window->TabCount(), 1);
+    window->close();
 }
