@@ -1,34 +1,18 @@
 // The headless front end: flags, exit status, what it prints.
-#include "orvex/files.h"
+#include "orvex/testing/run_tool.h"
 #include "orvex/testing/scratch_dir.h"
 
 #include <gtest/gtest.h>
 
-#include <cstdio>
-#include <sys/wait.h>
-
 namespace {
 
-struct Outcome {
-    int status = -1;
-    std::string out, err;
-};
+using Outcome = orvex::testing::ToolOutcome;
 
 class ProcessTool : public ::testing::Test {
 protected:
     Outcome Run(const std::string &arguments) {
-        const std::string errFile = dir / "stderr.txt";
-        const std::string command =
-            std::string(ORVEX_BIN_DIR) + "/orvex-process " + arguments + " 2>" + errFile;
-        Outcome outcome;
-        FILE *pipe = ::popen(command.c_str(), "r");
-        char buffer[4096];
-        for (size_t n; (n = std::fread(buffer, 1, sizeof buffer, pipe)) > 0;)
-            outcome.out.append(buffer, n);
-        const int status = ::pclose(pipe);
-        outcome.status = WIFEXITED(status) ? WEXITSTATUS(status) : -1;
-        outcome.err = orvex::ReadWholeFile(errFile);
-        return outcome;
+        return orvex::testing::RunTool(std::string(ORVEX_BIN_DIR) + "/orvex-process " + arguments,
+                                       dir / "stderr.txt");
     }
     const std::string demo = std::string(ORVEX_DATA_DIR) + "/demo/";
     orvex::testing::ScratchDir dir;

@@ -4,6 +4,8 @@
 
 #include <cstdlib>
 #include <cstring>
+#include <functional>
+#include <vector>
 
 namespace orvex {
 
@@ -32,7 +34,8 @@ struct MapEngineSurfer::State {
         std::erase_if(links,
                       [](const std::weak_ptr<DocumentLink> &link) { return link.expired(); });
         for (const std::weak_ptr<DocumentLink> &weak : links)
-            if (const auto link = weak.lock(); link->document == &document) link->closed = true;
+            if (const auto link = weak.lock(); link && link->document == &document)
+                link->closed = true;
         auto link = std::make_shared<DocumentLink>(DocumentLink{self, &document});
         links.push_back(link);
         return link;

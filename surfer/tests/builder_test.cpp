@@ -84,6 +84,7 @@ TEST_P(FillLevelColorsTest, ColoursEveryLevelTheRampReaches) {
         EXPECT_NE(call, "Levels.Item(" + std::to_string(c.levels + 1) + ")");
 }
 
+// clang-format off
 INSTANTIATE_TEST_SUITE_P(
     Ramps, FillLevelColorsTest,
     ::testing::Values(
@@ -95,55 +96,39 @@ INSTANTIATE_TEST_SUITE_P(
         // Three steps per segment: the middle step is truncated toward zero, so
         // 255 − 127.5 gives 128 going down.
         RampCase{"RainbowOfFifteen", 3, 15,
-                 Colors({{255, 0, 0},
-                         {255, 127, 0},
-                         {255, 255, 0},
-                         {255, 255, 0},
-                         {128, 255, 0},
-                         {0, 255, 0},
-                         {0, 255, 0},
-                         {0, 255, 127},
-                         {0, 255, 255},
-                         {0, 255, 255},
-                         {0, 128, 255},
-                         {0, 0, 255},
-                         {0, 0, 255},
-                         {127, 0, 255},
-                         {255, 0, 255}})},
+                 Colors({{255, 0, 0},   {255, 127, 0}, {255, 255, 0},
+                         {255, 255, 0}, {128, 255, 0}, {0, 255, 0},
+                         {0, 255, 0},   {0, 255, 127}, {0, 255, 255},
+                         {0, 255, 255}, {0, 128, 255}, {0, 0, 255},
+                         {0, 0, 255},   {127, 0, 255}, {255, 0, 255}})},
         RampCase{"InvertRainbowOfTen", 4, 10,
-                 Colors({{255, 0, 255},
-                         {0, 0, 255},
-                         {0, 0, 255},
-                         {0, 255, 255},
-                         {0, 255, 255},
-                         {0, 255, 0},
-                         {0, 255, 0},
-                         {255, 255, 0},
-                         {255, 255, 0},
-                         {255, 0, 0}})},
+                 Colors({{255, 0, 255}, {0, 0, 255},   {0, 0, 255},   {0, 255, 255},
+                         {0, 255, 255}, {0, 255, 0},   {0, 255, 0},   {255, 255, 0},
+                         {255, 255, 0}, {255, 0, 0}})},
         // One step per segment (3 to 7 levels): each segment gives its start colour.
         RampCase{"RainbowOfFive", 3, 5,
                  Colors({{255, 0, 0}, {255, 255, 0}, {0, 255, 0}, {0, 255, 255}, {0, 0, 255}})},
-        RampCase{
-            "InvertRainbowOfSeven", 4, 7,
-            Concat(Colors({{255, 0, 255}, {0, 0, 255}, {0, 255, 255}, {0, 255, 0}, {255, 255, 0}}),
-                   {kGrey, kGrey})},
+        RampCase{"InvertRainbowOfSeven", 4, 7,
+                 Concat(Colors({{255, 0, 255}, {0, 0, 255}, {0, 255, 255}, {0, 255, 0},
+                                {255, 255, 0}}),
+                        {kGrey, kGrey})},
         RampCase{"RainbowOfThree", 3, 3, Colors({{255, 0, 0}, {255, 255, 0}, {0, 255, 0}})},
         // Two levels round to no step per segment: nothing is coloured.
         RampCase{"RainbowOfTwo", 3, 2, {kGrey, kGrey}},
         // 127.5, −77.5 and −127.5 round to 128, −78 and −128.
-        RampCase{"CyanOrangeOfThree", 0, 3,
-                 Colors({{0, 255, 255}, {128, 177, 127}, {255, 100, 0}})},
+        RampCase{"CyanOrangeOfThree", 0, 3, Colors({{0, 255, 255}, {128, 177, 127}, {255, 100, 0}})},
         // Negative halves go to the even neighbour too: −82.5 → −82, −102.5 → −102.
-        RampCase{
-            "YellowBrownOfFive", 2, 5,
-            Colors({{255, 255, 50}, {214, 204, 39}, {173, 153, 28}, {131, 101, 16}, {90, 50, 5}})},
+        RampCase{"YellowBrownOfFive", 2, 5,
+                 Colors({{255, 255, 50}, {214, 204, 39}, {173, 153, 28}, {131, 101, 16},
+                         {90, 50, 5}})},
         RampCase{"BlueRedOfTwo", 1, 2, Colors({{0, 0, 255}, {255, 0, 0}})},
         // A single level of a two-colour ramp takes the start colour.
-        RampCase{"CyanOrangeOfOne", 0, 1, Colors({{0, 255, 255}})}, RampCase{"NoLevels", 3, 0, {}},
+        RampCase{"CyanOrangeOfOne", 0, 1, Colors({{0, 255, 255}})},
+        RampCase{"NoLevels", 3, 0, {}},
         RampCase{"NoLevelsTwoColour", 1, 0, {}},
         RampCase{"UnknownCode", 7, 4, {kGrey, kGrey, kGrey, kGrey}}),
     [](const ::testing::TestParamInfo<RampCase> &info) { return std::string(info.param.name); });
+// clang-format on
 
 TEST(FillLevelColors, LeavesTheLastLevelColouredAsTheCurrentLevel) {
     RecordingSurfer server;

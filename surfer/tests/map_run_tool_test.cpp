@@ -2,36 +2,23 @@
 // the data sheet and draws the map document beside it, orvex-render turns the
 // document into a picture in the ramp's colours; and the runs it refuses.
 #include "orvex/files.h"
+#include "orvex/testing/run_tool.h"
 #include "orvex/testing/scratch_dir.h"
 
 #include <QImage>
 
 #include <gtest/gtest.h>
 
-#include <cstdio>
 #include <map>
-#include <sys/wait.h>
 
 namespace {
 
-struct Outcome {
-    int status = -1;
-    std::string out, err;
-};
+using Outcome = orvex::testing::ToolOutcome;
 
 class MapRunTool : public ::testing::Test {
 protected:
     Outcome Run(const std::string &command) {
-        const std::string errFile = dir / "stderr.txt";
-        Outcome outcome;
-        FILE *pipe = ::popen((command + " 2>" + errFile).c_str(), "r");
-        char buffer[4096];
-        for (size_t n; (n = std::fread(buffer, 1, sizeof buffer, pipe)) > 0;)
-            outcome.out.append(buffer, n);
-        const int status = ::pclose(pipe);
-        outcome.status = WIFEXITED(status) ? WEXITSTATUS(status) : -1;
-        outcome.err = orvex::ReadWholeFile(errFile);
-        return outcome;
+        return orvex::testing::RunTool(command, dir / "stderr.txt");
     }
     std::string Process(const std::string &arguments) {
         return std::string(ORVEX_BIN_DIR) + "/orvex-process " + demo + " " + arguments;
