@@ -59,8 +59,8 @@ void TWorkbench::CreateWindows() {
 }
 
 void TWorkbench::ConnectMapServer() {
-    // Without a server the Process Options window would also hide its "SurfOpt"
-    // and "SurfPage" pages; that window does not exist yet.
+    // Without a server, the Process Options window (once it is built) hides its
+    // "SurfOpt" and "SurfPage" pages here as well.
     const bool available =
         ConnectSurfer(surfer_, mapServer_, prompts_, [this] { main_->SetSurferAvailable(false); });
     if (!available) return;

@@ -70,7 +70,7 @@ private:
     SurferFactory mapServer_;
     TKavRecords engine_;
     SurferContext surfer_;
-    std::unique_ptr<map::ServerWindow> serverWindow_; // goes before the server it shows
+    std::unique_ptr<map::ServerWindow> serverWindow_; // destroyed before the server it shows
     std::unique_ptr<TMainForm> main_;
     std::array<QWidget *, kToolWindowCount> windows_{};
 };
