@@ -1,8 +1,10 @@
 // libcurvefit.so as the program binds it: by plain name, exporting nothing but
 // the C functions of curvefit.h, with an error state of its own.
+#include "orvex/testing/shared_library.h"
+
 #include <gtest/gtest.h>
 
-#include <dlfcn.h>
+#include <type_traits>
 
 #include <cmath>
 #include <cstdint>
@@ -18,31 +20,18 @@ using LastError = const char *(*)();
 
 class Library : public ::testing::Test {
 protected:
-    void SetUp() override {
-        handle = dlopen(CURVEFIT_LIBRARY, RTLD_NOW | RTLD_LOCAL);
-        ASSERT_NE(handle, nullptr) << dlerror();
+    void SetUp() override { ASSERT_TRUE(library.Loaded()); }
+    template <class F> F Bind(const char *name) {
+        return library.Bind<std::remove_pointer_t<F>>(name);
     }
-    void TearDown() override {
-        if (handle) dlclose(handle);
-    }
-    template <class F> F Bind(const char *name) { return reinterpret_cast<F>(dlsym(handle, name)); }
-    void *handle = nullptr;
+    orvex::testing::LoadedLibrary library{CURVEFIT_LIBRARY};
 };
 
 TEST_F(Library, ExportsExactlyTheCFunctions) {
-    FILE *pipe = popen("nm -D --defined-only " CURVEFIT_LIBRARY, "r");
-    ASSERT_NE(pipe, nullptr);
-    std::set<std::string> exported;
-    char line[512];
-    while (std::fgets(line, sizeof line, pipe)) {
-        char address[64], kind[8], name[400];
-        if (std::sscanf(line, "%63s %7s %399s", address, kind, name) == 3) exported.insert(name);
-    }
-    pclose(pipe);
     const std::set<std::string> expected = {"CSPLNSMPL",   "CSPLNAKM",    "CSPLNCON",
                                             "CSPLNNAT",    "CSPLNHER",    "CSPLNSMTH",
                                             "CSPLNSMTHCV", "ARBSPLNSMTH", "CURVEFIT_LASTERROR"};
-    EXPECT_EQ(exported, expected);
+    EXPECT_EQ(orvex::testing::ExportedSymbols(CURVEFIT_LIBRARY), expected);
 }
 
 TEST_F(Library, PlainNamesGiveTheWorkedValues) {

@@ -4,9 +4,9 @@
 #include "fieldconv.h"
 #include "reference.h"
 
-#include <gtest/gtest.h>
+#include "orvex/testing/shared_library.h"
 
-#include <dlfcn.h>
+#include <gtest/gtest.h>
 
 #include <cmath>
 #include <cstdio>
@@ -19,33 +19,16 @@ namespace {
 
 class SharedLibrary : public ::testing::Test {
 protected:
-    void SetUp() override {
-        handle = dlopen(FIELDCONV_LIBRARY, RTLD_NOW | RTLD_LOCAL);
-        ASSERT_NE(handle, nullptr) << dlerror();
-    }
-    void TearDown() override {
-        if (handle) dlclose(handle);
-    }
-    template <class F> F *Bind(const char *name) {
-        return reinterpret_cast<F *>(dlsym(handle, name));
-    }
-    void *handle = nullptr;
+    void SetUp() override { ASSERT_TRUE(library.Loaded()); }
+    template <class F> F *Bind(const char *name) { return library.Bind<F>(name); }
+    orvex::testing::LoadedLibrary library{FIELDCONV_LIBRARY};
 };
 
 TEST_F(SharedLibrary, ExportsExactlyTheCApi) {
-    FILE *pipe = popen("nm -D --defined-only '" FIELDCONV_LIBRARY "'", "r");
-    ASSERT_NE(pipe, nullptr);
-    std::set<std::string> exported;
-    char line[512];
-    while (std::fgets(line, sizeof line, pipe)) {
-        char type[8], name[400];
-        if (std::sscanf(line, "%*s %7s %399s", type, name) == 2) exported.insert(name);
-    }
-    ASSERT_EQ(pclose(pipe), 0);
     const std::set<std::string> expected = {"GETPPM", "GETSIGMA", "GETSIGMA2", "GETSIGMALF",
                                             "FIELDCONV_LASTERROR"};
-    EXPECT_EQ(exported, expected);
-    EXPECT_EQ(dlsym(handle, "GETHZ"), nullptr);
+    EXPECT_EQ(orvex::testing::ExportedSymbols(FIELDCONV_LIBRARY), expected);
+    EXPECT_EQ(Bind<void()>("GETHZ"), nullptr);
 }
 
 TEST_F(SharedLibrary, GivesTheResultsOfTheRoutinesAndKeepsItsOwnErrors) {
