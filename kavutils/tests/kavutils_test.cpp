@@ -1,5 +1,6 @@
 #include "KavUtils.h"
 #include "orvex/testing/scratch_dir.h"
+#include "orvex/testing/shared_library.h"
 
 #include <gtest/gtest.h>
 
@@ -7,6 +8,7 @@
 #include <filesystem>
 #include <fstream>
 #include <iterator>
+#include <set>
 #include <thread>
 #include <vector>
 
@@ -340,4 +342,18 @@ TEST(KavUtilsFixedAnswers, TestFunctions) {
     EXPECT_STREQ(text, "Hello, world!");
     EXPECT_EQ(get156(), 156.0);
     EXPECT_EQ(sum(1.25, 2.5), 3.75);
+}
+
+TEST(KavUtilsLibrary, ExportsExactlyTheCFunctions) {
+    const std::set<std::string> expected = {"KavFileLoad",
+                                            "KavFileLoadData",
+                                            "KavFileLoadClose",
+                                            "KavFileSaveRegular",
+                                            "KavFileSaveScattered",
+                                            "MyLoadInteger",
+                                            "MyLoadString",
+                                            "get156",
+                                            "sum",
+                                            "KavFileLastError"};
+    EXPECT_EQ(orvex::testing::ExportedSymbols(KAVUTILS_LIBRARY), expected);
 }
