@@ -169,8 +169,7 @@ void ApplyEditsToSurvey(const TEditPanelTexts &panel, const TEditGrid &grid, TKa
         if (!grid.RowMarked(row)) continue;
         const int64_t record = grid.RecordOfRow(row);
         if (record < 0 || static_cast<uint64_t>(record) >= data.Stations.size()) continue;
-        for (uint8_t &used : data.Stations[static_cast<size_t>(record)].ChannelUsed)
-            used = 0;
+        MarkRecordUnused(data.Stations[static_cast<size_t>(record)]);
     }
 }
 

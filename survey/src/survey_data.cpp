@@ -32,6 +32,11 @@ bool RecordUnused(const TStationRecord &record) {
     return true;
 }
 
+void MarkRecordUnused(TStationRecord &record) {
+    for (uint8_t &used : record.ChannelUsed)
+        used = 0;
+}
+
 void FillChannel(TStationRecord &record, int channel, int32_t value1, int32_t value2,
                  int32_t value3, int32_t value4) {
     // Integer division truncates toward zero, as the real quotient does.

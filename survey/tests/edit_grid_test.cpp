@@ -1,45 +1,15 @@
 #include "orvex/errors.h"
 #include "orvex/survey/edit_grid.h"
+#include "test_surveys.h"
 
 #include <gtest/gtest.h>
 
 using namespace orvex;
 
-namespace {
-
-// An orthogonal survey whose record i holds RawComp1 = 1000 i + k, RawComp2 =
-// -(1000 i + k) and RawCurrent = 500 + k, every channel used.
-TKavSurveyData Survey(int32_t minStation, int32_t maxStation, int32_t minLine, int32_t maxLine,
-                      double xStep = 1, double yStep = 1) {
-    TKavSurveyData data;
-    data.MinStation = minStation;
-    data.MaxStation = maxStation;
-    data.MinLine = minLine;
-    data.MaxLine = maxLine;
-    data.XStep = xStep;
-    data.YStep = yStep;
-    data.DeviceNumber = 9;
-    data.Loaded = true;
-    data.Stations.resize(size_t(StationCount(data) * LineCount(data)));
-    for (size_t i = 0; i < data.Stations.size(); ++i)
-        for (int k = 1; k <= kChannelCount; ++k) {
-            data.Stations[i].RawComp1[k] = int32_t(1000 * i) + k;
-            data.Stations[i].RawComp2[k] = -(int32_t(1000 * i) + k);
-            data.Stations[i].RawCurrent[k] = 500 + k;
-            data.Stations[i].ChannelUsed[k] = 1;
-        }
-    return data;
-}
-
-void MakeUnused(TStationRecord &record) {
-    for (uint8_t &used : record.ChannelUsed)
-        used = 0;
-}
-
-} // namespace
+using orvex::testing::NumberedSurvey;
 
 TEST(EditGrid, RowsShowTheirRecordsInSerpentineOrder) {
-    const TKavSurveyData data = Survey(5, 7, 0, 1);
+    const TKavSurveyData data = NumberedSurvey(5, 7, 0, 1);
     TEditGrid grid;
     grid.Fill(data, {}, '.');
     ASSERT_EQ(grid.RowCount(), 7);
@@ -66,7 +36,7 @@ TEST(EditGrid, RowsShowTheirRecordsInSerpentineOrder) {
 }
 
 TEST(EditGrid, HeadersAndNumberForms) {
-    TKavSurveyData data = Survey(3, 4, 0, 0, 2.5, -1e6);
+    TKavSurveyData data = NumberedSurvey(3, 4, 0, 0, 2.5, -1e6);
     const auto frequency = [](int32_t device, int channel) {
         EXPECT_EQ(device, 9);
         return channel == 14 ? 123456789012.0 : 2510.04 * channel;
@@ -97,7 +67,7 @@ TEST(EditGrid, HeadersAndNumberForms) {
 }
 
 TEST(EditGrid, ChaoticSurveyShowsZeroCoordinates) {
-    TKavSurveyData data = Survey(0, 3, 0, 0);
+    TKavSurveyData data = NumberedSurvey(0, 3, 0, 0);
     data.ChaoticGrid = 1;
     data.XStep = data.YStep = 0;
     data.Stations[2].CoordX = 55.1;
@@ -117,8 +87,8 @@ TEST(EditGrid, ChaoticSurveyShowsZeroCoordinates) {
 }
 
 TEST(EditGrid, MarksOfUnusedRows) {
-    TKavSurveyData data = Survey(0, 2, 0, 1);
-    MakeUnused(data.Stations[4]);        // station 1 of line 1: row 5
+    TKavSurveyData data = NumberedSurvey(0, 2, 0, 1);
+    MarkRecordUnused(data.Stations[4]);  // station 1 of line 1: row 5
     data.Stations[0].ChannelUsed[7] = 0; // one unused channel leaves the record used
     TEditGrid grid;
     grid.Fill(data, {}, '.');
@@ -140,7 +110,7 @@ TEST(EditGrid, MarksOfUnusedRows) {
 }
 
 TEST(EditGrid, RecordsMustFillTheGrid) {
-    TKavSurveyData data = Survey(0, 2, 0, 1);
+    TKavSurveyData data = NumberedSurvey(0, 2, 0, 1);
     data.Stations.pop_back();
     TEditGrid grid;
     EXPECT_THROW(grid.Fill(data, {}, '.'), RangeError);
@@ -148,7 +118,7 @@ TEST(EditGrid, RecordsMustFillTheGrid) {
 }
 
 TEST(ApplyEdits, PanelAndMarksGoBackIntoTheSurvey) {
-    TKavSurveyData data = Survey(5, 7, 0, 1, 0.1 + 0.2, -4);
+    TKavSurveyData data = NumberedSurvey(5, 7, 0, 1, 0.1 + 0.2, -4);
     data.SiteName = "Участок";
     TEditGrid grid;
     grid.Fill(data, {}, ',');
@@ -171,7 +141,7 @@ TEST(ApplyEdits, PanelAndMarksGoBackIntoTheSurvey) {
         EXPECT_EQ(RecordUnused(data.Stations[i]), i == 3) << i;
 
     // A chaotic panel has no line or step fields: their values stay.
-    TKavSurveyData chaotic = Survey(0, 1, 0, 0, 0, 0);
+    TKavSurveyData chaotic = NumberedSurvey(0, 1, 0, 0, 0, 0);
     chaotic.ChaoticGrid = 1;
     TEditGrid chaoticGrid;
     chaoticGrid.Fill(chaotic, {}, '.');
@@ -182,7 +152,7 @@ TEST(ApplyEdits, PanelAndMarksGoBackIntoTheSurvey) {
 }
 
 TEST(ApplyEdits, ABadFieldChangesNothing) {
-    TKavSurveyData data = Survey(0, 1, 0, 0);
+    TKavSurveyData data = NumberedSurvey(0, 1, 0, 0);
     TEditGrid grid;
     grid.Fill(data, {}, '.');
     grid.MarkRow(1);

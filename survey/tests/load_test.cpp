@@ -4,6 +4,7 @@
 #include "orvex/survey/legacy.h"
 #include "orvex/survey/load.h"
 #include "orvex/testing/scratch_dir.h"
+#include "test_surveys.h"
 
 #include <gtest/gtest.h>
 
@@ -45,23 +46,12 @@ protected:
 
     // A legacy orthogonal survey of 3 stations on 1 line with recognisable codes.
     TKavSurveyData LegacySample() {
-        TKavSurveyData data;
+        TKavSurveyData data = orvex::testing::NumberedSurvey(4, 6, 2, 2, 1.5, -3);
         data.SiteName = "Участок 7";
         data.SiteComment = "comment";
-        data.MinStation = 4;
-        data.MaxStation = 6;
-        data.MinLine = data.MaxLine = 2;
-        data.XStep = 1.5;
-        data.YStep = -3;
         data.DeviceNumber = 8;
-        data.Stations.resize(3);
-        for (int i = 0; i < 3; ++i)
-            for (int k = 1; k <= 14; ++k) {
-                data.Stations[i].RawComp1[k] = 1000 * i + k;
-                data.Stations[i].RawComp2[k] = -(1000 * i + k);
-                data.Stations[i].RawCurrent[k] = 500 + k;
-                data.Stations[i].ChannelUsed[k] = (i == 1 && k == 2) ? 0 : 1;
-            }
+        data.Loaded = false;
+        data.Stations[1].ChannelUsed[2] = 0;
         return data;
     }
 

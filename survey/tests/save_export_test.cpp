@@ -51,11 +51,6 @@ TKavSurveyData LegacySurvey(int stations, bool chaotic = false) {
     return data;
 }
 
-void MakeUnused(TStationRecord &record) {
-    for (uint8_t &used : record.ChannelUsed)
-        used = 0;
-}
-
 // Cells given as a function, for grids the Edit Data window cannot make.
 class FakeGrid : public GridTexts {
 public:
@@ -88,7 +83,7 @@ TEST_F(SaveExportTest, SaveMarksOnlyTheSignalWordsOfUnusedRecords) {
     PutWord(source, record1 + 8 + 3, 0x3FFF9C);  // channel 2, component 1: -100
     PutWord(source, record1 + 16 + 3, 0x800010); // channel 3, component 1: already marked
     WriteWholeFile(data.SourceFile, source);
-    MakeUnused(data.Stations[1]);
+    MarkRecordUnused(data.Stations[1]);
 
     ASSERT_TRUE(SaveSurveyCopy(data, scratch / "copy.prf"));
     const std::string copy = ReadWholeFile(scratch / "copy.prf");
@@ -115,7 +110,7 @@ TEST_F(SaveExportTest, SaveOfAChaoticSurveyAndOntoItsOwnSource) {
     data.SourceFile = scratch / "points.cpr";
     WriteLegacySurvey(data, data.SourceFile);
     const std::string source = ReadWholeFile(data.SourceFile);
-    MakeUnused(data.Stations[0]);
+    MarkRecordUnused(data.Stations[0]);
     ASSERT_TRUE(SaveSurveyCopy(data, data.SourceFile));
     const std::string marked = ReadWholeFile(data.SourceFile);
     EXPECT_EQ(marked.substr(0, 1038), source.substr(0, 1038));
@@ -141,7 +136,7 @@ TEST_F(SaveExportTest, ShortSourceRaisesAndLeavesTheTargetAlone) {
 
     // The last record is cut short but used: it is stepped over, not read.
     EXPECT_TRUE(SaveSurveyCopy(data, scratch / "ok.prf"));
-    MakeUnused(data.Stations[2]);
+    MarkRecordUnused(data.Stations[2]);
     EXPECT_THROW(SaveSurveyCopy(data, scratch / "target.prf"), InputOutputError);
     EXPECT_EQ(ReadWholeFile(scratch / "target.prf"), "keep me");
     EXPECT_FALSE(FileExists(scratch / "new.prf"));
@@ -154,7 +149,7 @@ TEST_F(SaveExportTest, WorksheetRecordsOfAnEditDataGrid) {
     data.MinStation = 0;
     data.MaxStation = 1;
     data.MinLine = data.MaxLine = 0;
-    MakeUnused(data.Stations[0]);
+    MarkRecordUnused(data.Stations[0]);
     TEditGrid grid;
     grid.Fill(data, {}, '.');
     grid.MarkUnusedRecords();

@@ -92,6 +92,8 @@ void ClearDataPart(TKavSurveyData &data);
 
 // A record is unused when none of its fourteen channels is used.
 bool RecordUnused(const TStationRecord &record);
+// Clears all fourteen used flags, leaving the record unused.
+void MarkRecordUnused(TStationRecord &record);
 
 // Fills channel k from the four stored values of the survey data file:
 // components divided by 128 toward zero, the current magnitude rounded to the
